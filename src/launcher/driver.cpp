@@ -1,0 +1,138 @@
+#include "launcher/driver.h"
+
+#include "launcher/command_line.h"
+#include "launcher/executable.h"
+#include "launcher/settings.h"
+#include "modes/single_instance.h"
+#include "runtime/discovery.h"
+#include "ui/missing_runtime_dialog.h"
+#include "vm/java_vm.h"
+
+namespace embark {
+
+namespace {
+
+bool is_second_instance(const LauncherState& state) {
+    return state.single_instance_active && !state.first_instance;
+}
+
+std::string with_trailing_separator(std::string folder, char separator) {
+    if (folder.empty() || folder.back() != separator) {
+        folder.push_back(separator);
+    }
+    return folder;
+}
+
+// Writes the runtime folder chosen in the dialog where the next start reads it.
+void remember_runtime_folder(platform::System& system, const Messages& messages,
+                             const LauncherState& state, const std::string& runtime_home) {
+    std::string local_file;
+    if (!settings_file_path(system, messages, local_file)) {
+        return;
+    }
+    std::string target = local_file;
+    if (system.process.is_nt_family() && !state.service) {
+        target = per_user_settings_file_path(system, messages, state, true);
+    }
+    if (!target.empty()) {
+        system.profiles.write(target, section::java_runtime, key::jre_path, runtime_home);
+    }
+}
+
+} // namespace
+
+bool initialise(platform::System& system, const Messages& messages, LauncherState& state) {
+    build_argument_list(system, state.arguments);
+    if (!gate_check(system, messages, state)) {
+        return false;
+    }
+    if (is_second_instance(state)) {
+        return true;
+    }
+    if (!load_settings(system, messages, state)) {
+        return false;
+    }
+    if (state.override_working_directory) {
+        apply_working_directory_override(system, messages);
+    }
+
+    const char separator = system.paths.separator;
+    std::string runtime_home;
+    if (!state.remembered_runtime_folder.empty()) {
+        runtime_home = with_trailing_separator(state.remembered_runtime_folder, separator);
+        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
+        if (!state.vm_library_path.empty()) {
+            return true;
+        }
+    }
+    if (private_runtime_search(system, messages, runtime_home)) {
+        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
+        if (!state.vm_library_path.empty()) {
+            return true;
+        }
+    }
+    if (registry_search_and_selection(system, messages, state, runtime_home,
+                                      state.selected_runtime_version)) {
+        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
+        if (!state.vm_library_path.empty()) {
+            return true;
+        }
+    }
+
+    std::string message = missing_runtime_message(messages, state.jvm_type, state.minimum_version,
+                                                  state.maximum_version);
+    RuntimeChoice choice;
+    if (show_missing_runtime_dialog(system, message, state.jvm_type, choice) != dialog_ok) {
+        return false;
+    }
+    state.vm_library_path = choice.vm_library_path;
+    remember_runtime_folder(system, messages, state, choice.runtime_home);
+    return true;
+}
+
+int run_step(platform::System& system, const Messages& messages, LauncherState& state) {
+    if (is_second_instance(state)) {
+        return wait_for_first_instance(system, state);
+    }
+    prepare_environment(system, messages, state);
+    if (!load_runtime_library(system, messages, state)) {
+        return exit_failure_code;
+    }
+    if (!assemble_options(system, messages, state)) {
+        return exit_failure_code;
+    }
+    return run_java_thread(system, messages, state) == 0 ? 0 : exit_failure_code;
+}
+
+void teardown(LauncherState& state) {
+    destroy_java_vm(state);
+    if (state.single_instance_active) {
+        gate_teardown(state);
+    }
+    // The strings and lists go with the state itself.
+}
+
+int run_launcher(platform::System& system) {
+    Messages messages(system);
+    LauncherState state;
+    ServiceContext service_context;
+    publish_service_context(&service_context);
+    system.process.use_system_default_locale();
+
+    int exit_code;
+    if (!initialise(system, messages, state)) {
+        exit_code = exit_failure_code;
+    } else if (state.service) {
+        exit_code = prepare_service(system, messages, state, service_context)
+                        ? run_service_dispatcher(system, service_context)
+                        : exit_failure_code;
+    } else {
+        exit_code = run_step(system, messages, state);
+    }
+    service_context.service_name.clear();
+    teardown(state);
+    publish_service_context(nullptr);
+    return exit_code;
+}
+
+} // namespace embark

@@ -1,0 +1,227 @@
+#include "launcher/settings.h"
+
+#include <cstring>
+
+#include "launcher/ansi_text.h"
+
+namespace embark {
+
+bool settings_file_path_for(std::string_view executable, const platform::PathConventions& paths,
+                            const platform::CodePage& code_page, std::string& path) {
+    size_t dot = find_last_char(executable, '.', code_page);
+    if (paths.executables_without_extension) {
+        size_t separator = find_last_char(executable, paths.separator, code_page);
+        size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
+        if (dot == std::string_view::npos || dot < name_start) {
+            path.assign(executable).append(".ini");
+            return true;
+        }
+    }
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    path.assign(executable.substr(0, dot + 1)).append("ini");
+    return true;
+}
+
+bool settings_file_path(platform::System& system, const Messages& messages, std::string& path) {
+    std::string executable;
+    if (!executable_path(system, messages, executable)) {
+        return false;
+    }
+    return settings_file_path_for(executable, system.paths, system.code_page, path);
+}
+
+PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
+                                                    std::string_view app_data,
+                                                    std::string_view product_name,
+                                                    std::string_view product_code,
+                                                    const platform::CodePage& code_page) {
+    size_t backslash = find_last_char(executable, '\\', code_page);
+    std::string file_part(backslash == std::string_view::npos ? executable
+                                                              : executable.substr(backslash + 1));
+    size_t dot = find_last_char(file_part, '.', code_page);
+    if (dot != std::string::npos) {
+        file_part.resize(dot);
+    }
+    file_part.append(".ini");
+
+    // Bytes that may not appear in a folder name, each tested on its own.
+    static const char forbidden[] = "\\?\"|><:/*";
+    std::string folder_name;
+    for (char c : product_name) {
+        if (std::memchr(forbidden, c, sizeof forbidden - 1) == nullptr) {
+            folder_name.push_back(c);
+        }
+    }
+
+    PerUserSettingsPath result;
+    result.product_folder.assign(app_data).append("\\").append(folder_name);
+    result.code_folder.assign(result.product_folder).append("\\").append(product_code);
+    result.file.assign(result.code_folder).append("\\").append(file_part);
+    return result;
+}
+
+std::string per_user_settings_file_path(platform::System& system, const Messages& messages,
+                                        const LauncherState& state, bool create_folders) {
+    std::string executable;
+    if (!executable_path(system, messages, executable)) {
+        return {};
+    }
+    std::string app_data = system.environment.get("APPDATA").value_or(std::string());
+    PerUserSettingsPath path = per_user_settings_file_path_for(
+        executable, app_data, state.product_name, state.product_code, system.code_page);
+    if (create_folders) {
+        system.files.create_directory(path.product_folder);
+        system.files.create_directory(path.code_folder);
+    }
+    return path.file;
+}
+
+std::string read_setting(platform::System& system, const std::string& file, const char* section,
+                         const char* key) {
+    return system.profiles.read(file, section, key);
+}
+
+void split_at_separator(std::string_view text, std::string_view separator,
+                        std::vector<std::string>& pieces) {
+    pieces.clear();
+    if (separator.empty()) {
+        pieces.emplace_back(text);
+        return;
+    }
+    size_t start = 0;
+    for (size_t found = text.find(separator); found != std::string_view::npos;
+         found = text.find(separator, start)) {
+        pieces.emplace_back(text.substr(start, found - start));
+        start = found + separator.size();
+    }
+    pieces.emplace_back(text.substr(start));
+}
+
+VersionRecord minimum_version_from(std::string_view value, const platform::CodePage& code_page) {
+    VersionRecord version;
+    if (value == "any") {
+        version.count = 4;
+        return version;
+    }
+    parse_version(value, minimum_fill, code_page, version);
+    return version;
+}
+
+VersionRecord maximum_version_from(std::string_view value, const platform::CodePage& code_page) {
+    VersionRecord version;
+    if (value == "any") {
+        version = VersionRecord{{maximum_fill, maximum_fill, maximum_fill, maximum_fill}, 4};
+        return version;
+    }
+    parse_version(value, maximum_fill, code_page, version);
+    return version;
+}
+
+int32_t jvm_type_from(std::string_view value) {
+    if (value == "server") {
+        return jvm_type_server;
+    }
+    if (value == "favor_server") {
+        return jvm_type_favor_server;
+    }
+    return jvm_type_any;
+}
+
+void apply_jvm_source(std::string_view value, LauncherState& state) {
+    if (!value.empty()) {
+        state.both_kinds_accepted = value == "favor_JRE" || value == "favor_JDK";
+    }
+    bool jdk = value.empty() || value == "favor_JDK" || value == "only_JDK";
+    bool jre = value.empty() || value == "favor_JRE" || value == "only_JRE";
+    state.jdk_favoured = jdk;
+    state.jre_favoured = jre;
+}
+
+void apply_vm_provider(std::string_view value, const platform::CodePage& code_page,
+                       LauncherState& state) {
+    struct Row {
+        const char* name;
+        bool jrockit_accepted, javasoft_accepted, jrockit_favoured, javasoft_favoured;
+    };
+    static const Row rows[] = {
+        {"jrockit", true, false, true, false},
+        {"favor_sun", true, true, false, true},
+        {"favor_jrockit", true, true, true, false},
+        {"any", true, true, false, false},
+    };
+    if (value.empty()) {
+        return;
+    }
+    for (const Row& row : rows) {
+        if (equals_ignoring_case(value, row.name, code_page)) {
+            state.jrockit_accepted = row.jrockit_accepted;
+            state.javasoft_accepted = row.javasoft_accepted;
+            state.jrockit_favoured = row.jrockit_favoured;
+            state.javasoft_favoured = row.javasoft_favoured;
+            return;
+        }
+    }
+}
+
+bool override_working_dir_from(std::string_view value, const platform::CodePage& code_page) {
+    return equals_ignoring_case(value, "Yes", code_page);
+}
+
+bool load_settings(platform::System& system, const Messages& messages, LauncherState& state) {
+    std::string file;
+    if (!settings_file_path(system, messages, file)) {
+        return false;
+    }
+    auto read = [&](const char* section, const char* key) {
+        return read_setting(system, file, section, key);
+    };
+    const platform::CodePage& code_page = system.code_page;
+
+    state.minimum_version = minimum_version_from(read(section::java_runtime, key::minimum_version), code_page);
+    state.maximum_version = maximum_version_from(read(section::java_runtime, key::maximum_version), code_page);
+
+    if (read(section::application, key::application_type) == "service") {
+        state.service = true;
+    }
+
+    split_at_separator(read(section::java_runtime, key::preferred_versions), ";",
+                       state.preferred_versions);
+
+    state.product_code = read(section::product, key::product_code);
+    state.product_name = read(section::product, key::product_name);
+
+    // Outside service mode on NT systems a per-user settings file, once it
+    // exists, alone decides the remembered runtime folder.
+    std::string jre_path_file = file;
+    if (system.process.is_nt_family() && !state.service) {
+        std::string per_user = per_user_settings_file_path(system, messages, state, false);
+        if (!per_user.empty() && system.files.entry_exists(per_user)) {
+            jre_path_file = per_user;
+        }
+    }
+    state.remembered_runtime_folder = read_setting(system, jre_path_file, section::java_runtime, key::jre_path);
+
+    state.jvm_type = jvm_type_any;
+    state.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
+
+    apply_jvm_source(read(section::java_runtime, key::jvm_source), state);
+    apply_vm_provider(read(section::java_runtime, key::vm_provider), code_page, state);
+
+    std::string main_class = read(section::java_runtime, key::main_class);
+    if (main_class.empty()) {
+        messages.print_error(messages.load(MessageId::no_main_class));
+        return false;
+    }
+    replace_char(main_class, '.', '/', code_page);
+    state.main_class = std::move(main_class);
+
+    state.override_working_directory =
+        override_working_dir_from(read(section::application, key::override_working_dir), code_page);
+    state.system_path = read(section::java_runtime, key::system_path);
+    state.library_path = read(section::java_runtime, key::library_path);
+    return true;
+}
+
+} // namespace embark

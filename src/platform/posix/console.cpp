@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "platform/posix/posix_system.h"
+
+namespace embark::platform::posix {
+
+void PosixConsole::write(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace embark::platform::posix

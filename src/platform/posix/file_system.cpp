@@ -1,0 +1,23 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_system.h"
+
+namespace embark::platform::posix {
+
+bool PosixFileSystem::entry_exists(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+void PosixFileSystem::create_directory(const std::string& path) {
+    ::mkdir(path.c_str(), 0777);
+}
+
+void PosixFileSystem::set_current_directory(const std::string& path) {
+    if (::chdir(path.c_str()) != 0) {
+        // Like the Windows call, a failure leaves the current directory as it was.
+    }
+}
+
+} // namespace embark::platform::posix

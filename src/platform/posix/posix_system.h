@@ -1,0 +1,53 @@
+// The POSIX implementations of the platform interfaces.
+#pragma once
+
+#include "platform/system.h"
+
+namespace embark::platform::posix {
+
+class PosixProfileFiles final : public ProfileFiles {
+public:
+    std::string read(const std::string& file, const char* section, const char* key) override;
+    bool write(const std::string& file, const char* section, const char* key,
+               const std::string& value) override;
+};
+
+class PosixEnvironment final : public Environment {
+public:
+    std::optional<std::string> get(const char* name) override;
+    bool set(const char* name, const std::string& value) override;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool entry_exists(const std::string& path) override;
+    void create_directory(const std::string& path) override;
+    void set_current_directory(const std::string& path) override;
+};
+
+class PosixProcess final : public Process {
+public:
+    bool executable_path(std::string& path, unsigned long& error) override;
+    std::optional<std::string> command_line() override;
+    std::vector<std::string> argument_vector() override;
+    bool is_nt_family() override;
+    void use_system_default_locale() override;
+};
+
+// UTF-8 and the single-byte sets: no byte opens a double-byte character.
+class PosixCodePage final : public CodePage {
+public:
+    bool is_lead_byte(unsigned char) const override { return false; }
+};
+
+class PosixResources final : public Resources {
+public:
+    std::string load_string(unsigned id) override;
+};
+
+class PosixConsole final : public Console {
+public:
+    void write(std::string_view text) override;
+};
+
+} // namespace embark::platform::posix

@@ -1,0 +1,67 @@
+#include <cerrno>
+#include <clocale>
+#include <unistd.h>
+
+#include "platform/posix/posix_system.h"
+#include "platform/posix/unique_fd.h"
+
+namespace embark::platform::posix {
+
+bool PosixProcess::executable_path(std::string& path, unsigned long& error) {
+    // The link's target may be of any length: grow until it fits.
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) {
+            error = static_cast<unsigned long>(errno);
+            return false;
+        }
+        if (static_cast<size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<size_t>(length));
+            path = std::move(buffer);
+            return true;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<std::string> PosixProcess::command_line() {
+    return std::nullopt; // POSIX passes the arguments as a vector
+}
+
+std::vector<std::string> PosixProcess::argument_vector() {
+    std::vector<std::string> arguments;
+    UniqueFile file(std::fopen("/proc/self/cmdline", "rb"));
+    if (!file) {
+        return arguments;
+    }
+    std::string contents;
+    char chunk[4096];
+    size_t read;
+    while ((read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        contents.append(chunk, read);
+    }
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find('\0', start);
+        if (end == std::string::npos) {
+            end = contents.size();
+        }
+        arguments.emplace_back(contents, start, end - start);
+        start = end + 1;
+    }
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin()); // the program name
+    }
+    return arguments;
+}
+
+bool PosixProcess::is_nt_family() {
+    return false;
+}
+
+void PosixProcess::use_system_default_locale() {
+    std::setlocale(LC_ALL, "");
+}
+
+} // namespace embark::platform::posix

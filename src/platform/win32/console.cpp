@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+void Win32Console::write(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace embark::platform::win32

@@ -1,0 +1,27 @@
+#include <windows.h>
+
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+std::string Win32ProfileFiles::read(const std::string& file, const char* section, const char* key) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        DWORD length = ::GetPrivateProfileStringA(section, key, "", buffer.data(), size, file.c_str());
+        // A cut value comes back with size - 1 bytes; a quoted one whose closing
+        // quote fell off the end comes back one shorter still. Read both again.
+        if (length + 2 < size || size >= 0x40000000u) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(static_cast<size_t>(size) * 2, '\0');
+    }
+}
+
+bool Win32ProfileFiles::write(const std::string& file, const char* section, const char* key,
+                              const std::string& value) {
+    return ::WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != FALSE;
+}
+
+} // namespace embark::platform::win32

@@ -1,0 +1,17 @@
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform {
+
+System& native_system() {
+    static win32::Win32ProfileFiles profiles;
+    static win32::Win32Environment environment;
+    static win32::Win32FileSystem files;
+    static win32::Win32Process process;
+    static const win32::Win32CodePage code_page;
+    static win32::Win32Resources resources;
+    static win32::Win32Console console;
+    static System system{{'\\', false}, profiles, environment, files, process, code_page, resources, console};
+    return system;
+}
+
+} // namespace embark::platform

@@ -1,0 +1,52 @@
+// The Windows implementations of the platform interfaces.
+#pragma once
+
+#include "platform/system.h"
+
+namespace embark::platform::win32 {
+
+class Win32ProfileFiles final : public ProfileFiles {
+public:
+    std::string read(const std::string& file, const char* section, const char* key) override;
+    bool write(const std::string& file, const char* section, const char* key,
+               const std::string& value) override;
+};
+
+class Win32Environment final : public Environment {
+public:
+    std::optional<std::string> get(const char* name) override;
+    bool set(const char* name, const std::string& value) override;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool entry_exists(const std::string& path) override;
+    void create_directory(const std::string& path) override;
+    void set_current_directory(const std::string& path) override;
+};
+
+class Win32Process final : public Process {
+public:
+    bool executable_path(std::string& path, unsigned long& error) override;
+    std::optional<std::string> command_line() override;
+    std::vector<std::string> argument_vector() override;
+    bool is_nt_family() override;
+    void use_system_default_locale() override;
+};
+
+class Win32CodePage final : public CodePage {
+public:
+    bool is_lead_byte(unsigned char byte) const override;
+};
+
+class Win32Resources final : public Resources {
+public:
+    std::string load_string(unsigned id) override;
+};
+
+class Win32Console final : public Console {
+public:
+    void write(std::string_view text) override;
+};
+
+} // namespace embark::platform::win32

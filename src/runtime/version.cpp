@@ -1,0 +1,125 @@
+#include "runtime/version.h"
+
+#include <limits>
+
+#include "launcher/ansi_text.h"
+
+namespace embark {
+
+namespace {
+
+size_t find_digit(std::string_view text, size_t from, const platform::CodePage& code_page) {
+    for (size_t i = from; i < text.size(); i = next_char(text, i, code_page)) {
+        if (is_ascii_digit(text[i]) && next_char(text, i, code_page) == i + 1) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+bool parse_version(std::string_view text, int32_t fill, const platform::CodePage& code_page,
+                   VersionRecord& version) {
+    version = VersionRecord{};
+    constexpr int32_t largest = std::numeric_limits<int32_t>::max();
+    int32_t groups = 0;
+    size_t position = find_digit(text, 0, code_page);
+    while (position != std::string_view::npos && groups < 4) {
+        int32_t value = 0;
+        while (position < text.size() && is_ascii_digit(text[position])) {
+            int32_t digit = text[position] - '0';
+            value = (value > (largest - digit) / 10) ? largest : value * 10 + digit;
+            ++position;
+        }
+        version.components[groups++] = value;
+        // Digits are single bytes, so `position` is a character boundary here.
+        position = find_digit(text, position, code_page);
+    }
+    if (groups == 0) {
+        return false;
+    }
+    version.count = groups;
+    for (int32_t i = groups; i < 4; ++i) {
+        version.components[i] = fill;
+    }
+    return true;
+}
+
+} // namespace embark
+
+#include "launcher/launcher_state.h"
+#include "launcher/messages.h"
+
+namespace embark {
+
+bool versions_equal(const VersionRecord& a, const VersionRecord& b) {
+    for (int i = 0; i < 4; ++i) {
+        if (a.components[i] != b.components[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool version_is_unset(const VersionRecord& version) {
+    bool all_zero = true;
+    bool all_maximum = true;
+    for (int32_t component : version.components) {
+        all_zero = all_zero && component == 0;
+        all_maximum = all_maximum && component == maximum_fill;
+    }
+    return all_zero || all_maximum;
+}
+
+std::string format_version(const VersionRecord& version) {
+    int last = -1;
+    for (int i = 3; i >= 0; --i) {
+        if (version.components[i] != 0 && version.components[i] != maximum_fill) {
+            last = i;
+            break;
+        }
+    }
+    if (last < 0) {
+        return "0.0.0.0";
+    }
+    if (last == 0) {
+        last = 1;
+    }
+    std::string text;
+    for (int i = 0; i <= last; ++i) {
+        if (i > 0) {
+            text.push_back('.');
+        }
+        text.append(std::to_string(version.components[i]));
+    }
+    return text;
+}
+
+std::string requirement_text(const Messages& messages, const VersionRecord& minimum,
+                             const VersionRecord& maximum) {
+    bool has_minimum = !version_is_unset(minimum);
+    bool has_maximum = !version_is_unset(maximum);
+    if (!has_minimum && !has_maximum) {
+        return messages.load(MessageId::latest_version);
+    }
+    if (!has_minimum) {
+        return messages.load_and_format(MessageId::maximum_version, {format_version(maximum)});
+    }
+    if (!has_maximum) {
+        return messages.load_and_format(MessageId::minimum_version, {format_version(minimum)});
+    }
+    if (versions_equal(minimum, maximum)) {
+        return messages.load_and_format(MessageId::exact_version, {format_version(minimum)});
+    }
+    return messages.load_and_format(MessageId::version_between,
+                                    {format_version(minimum), format_version(maximum)});
+}
+
+std::string missing_runtime_message(const Messages& messages, int32_t jvm_type,
+                                    const VersionRecord& minimum, const VersionRecord& maximum) {
+    MessageId id = jvm_type == jvm_type_server ? MessageId::jre_not_found_server : MessageId::jre_not_found;
+    return messages.load_and_format(id, {requirement_text(messages, minimum, maximum)});
+}
+
+} // namespace embark

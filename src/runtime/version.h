@@ -1,0 +1,46 @@
+// Version records: the minimum, maximum and preferred versions from the
+// settings and the versions that installed runtimes name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/system.h"
+
+namespace embark {
+
+struct VersionRecord {
+    int32_t components[4] = {0, 0, 0, 0};
+    int32_t count = 0; // digit groups read, 0 to 4
+};
+
+constexpr int32_t minimum_fill = 0;
+constexpr int32_t maximum_fill = 65535;
+
+// Reads up to four digit groups; whatever lies between groups separates them.
+// Positions the text does not name take the fill value. A text without a digit
+// gives the all-zero record with count 0 and false. A digit group too large
+// for a signed 32-bit component saturates at 2147483647.
+bool parse_version(std::string_view text, int32_t fill, const platform::CodePage& code_page,
+                   VersionRecord& version);
+
+} // namespace embark
+
+namespace embark {
+
+class Messages;
+
+bool versions_equal(const VersionRecord& a, const VersionRecord& b);
+// All four components 0, or all four 65535.
+bool version_is_unset(const VersionRecord& version);
+// At least two components, up to the last that is neither 0 nor 65535: 1.6, 1.6.0.20.
+std::string format_version(const VersionRecord& version);
+// "latest version", "minimum version 1.5", "version between 1.5 and 1.6" ...
+std::string requirement_text(const Messages& messages, const VersionRecord& minimum,
+                             const VersionRecord& maximum);
+// The text above the download link when no runtime fits.
+std::string missing_runtime_message(const Messages& messages, int32_t jvm_type,
+                                    const VersionRecord& minimum, const VersionRecord& maximum);
+
+} // namespace embark

@@ -1,0 +1,24 @@
+// The dialog that tells the user which runtime is missing and lets them browse
+// for one.
+#pragma once
+
+#include <string>
+
+#include "platform/system.h"
+
+namespace embark {
+
+constexpr int dialog_ok = 1;
+constexpr int dialog_failed = -1;
+
+struct RuntimeChoice {
+    std::string runtime_home;     // ends in a separator
+    std::string vm_library_path;
+};
+
+// Shows the dialog modally; dialog_ok with the user's choice, anything else
+// when it was cancelled, closed or could not be created.
+int show_missing_runtime_dialog(platform::System& system, const std::string& message, int32_t jvm_type,
+                                RuntimeChoice& choice);
+
+} // namespace embark
