@@ -53,22 +53,27 @@ struct Line {
     std::string_view text; // trimmed
 };
 
+// The line that starts at `position`; its `next` is where the following one starts.
+Line line_at(std::string_view contents, size_t position) {
+    Line line;
+    line.begin = position;
+    while (position < contents.size() && contents[position] != '\n' && contents[position] != '\r') {
+        ++position;
+    }
+    line.end = position;
+    while (position < contents.size() && (contents[position] == '\n' || contents[position] == '\r')) {
+        ++position;
+    }
+    line.next = position;
+    line.text = trim(contents.substr(line.begin, line.end - line.begin));
+    return line;
+}
+
 std::vector<Line> split_lines(std::string_view contents, size_t from) {
     std::vector<Line> lines;
-    size_t position = from;
-    while (position < contents.size()) {
-        Line line;
-        line.begin = position;
-        while (position < contents.size() && contents[position] != '\n' && contents[position] != '\r') {
-            ++position;
-        }
-        line.end = position;
-        while (position < contents.size() && (contents[position] == '\n' || contents[position] == '\r')) {
-            ++position;
-        }
-        line.next = position;
-        line.text = trim(contents.substr(line.begin, line.end - line.begin));
-        lines.push_back(line);
+    for (size_t position = from; position < contents.size();) {
+        lines.push_back(line_at(contents, position));
+        position = lines.back().next;
     }
     return lines;
 }
@@ -142,16 +147,25 @@ std::optional<std::string> find_value(std::string_view contents, std::string_vie
     if (key.empty()) {
         return std::nullopt;
     }
-    std::vector<Line> lines = split_lines(contents, text_start(contents));
-    auto span = find_section(lines, section);
-    if (!span) {
-        return std::nullopt;
-    }
-    for (size_t i = span->first; i < span->last; ++i) {
-        if (lines[i].text.empty()) {
+    // One pass, line by line: settings files are read at every start.
+    bool inside = false;
+    for (size_t position = text_start(contents); position < contents.size();) {
+        Line line = line_at(contents, position);
+        position = line.next;
+        if (line.text.empty()) {
             continue;
         }
-        KeyLine entry = key_line(lines[i].text);
+        if (auto name = section_name(line.text)) {
+            if (inside) {
+                return std::nullopt; // only the first section of that name counts
+            }
+            inside = same_name(*name, section);
+            continue;
+        }
+        if (!inside) {
+            continue;
+        }
+        KeyLine entry = key_line(line.text);
         if (!same_name(entry.name, key)) {
             continue;
         }
