@@ -5,6 +5,7 @@
 #include "launcher/settings.h"
 #include "modes/single_instance.h"
 #include "runtime/discovery.h"
+#include "runtime/probing.h"
 #include "ui/missing_runtime_dialog.h"
 #include "vm/java_vm.h"
 
@@ -14,13 +15,6 @@ namespace {
 
 bool is_second_instance(const LauncherState& state) {
     return state.single_instance_active && !state.first_instance;
-}
-
-std::string with_trailing_separator(std::string folder, char separator) {
-    if (folder.empty() || folder.back() != separator) {
-        folder.push_back(separator);
-    }
-    return folder;
 }
 
 // Writes the runtime folder chosen in the dialog where the next start reads it.
@@ -56,27 +50,25 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
         apply_working_directory_override(system, messages);
     }
 
-    const char separator = system.paths.separator;
+    // Runtime discovery: the first source whose folder holds a VM library wins.
+    auto take_library_below = [&](const std::string& runtime_home) {
+        state.vm_library_path = find_vm_library(system, runtime_home, state.jvm_type).path;
+        return !state.vm_library_path.empty();
+    };
     std::string runtime_home;
     if (!state.remembered_runtime_folder.empty()) {
-        runtime_home = with_trailing_separator(state.remembered_runtime_folder, separator);
-        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
-        if (!state.vm_library_path.empty()) {
+        runtime_home = remembered_runtime_home(state.remembered_runtime_folder, system.paths.separator);
+        if (take_library_below(runtime_home)) {
             return true;
         }
     }
-    if (private_runtime_search(system, messages, runtime_home)) {
-        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
-        if (!state.vm_library_path.empty()) {
-            return true;
-        }
+    if (private_runtime_search(system, messages, runtime_home) && take_library_below(runtime_home)) {
+        return true;
     }
     if (registry_search_and_selection(system, messages, state, runtime_home,
-                                      state.selected_runtime_version)) {
-        state.vm_library_path = vm_library_lookup(system, runtime_home, state.jvm_type);
-        if (!state.vm_library_path.empty()) {
-            return true;
-        }
+                                      state.selected_runtime_version) &&
+        take_library_below(runtime_home)) {
+        return true;
     }
 
     std::string message = missing_runtime_message(messages, state.jvm_type, state.minimum_version,

@@ -8,6 +8,9 @@
 
 #include "runtime/version.h"
 
+struct JavaVM_;
+struct JNIEnv_;
+
 namespace embark {
 
 enum JvmType : int32_t {
@@ -19,8 +22,8 @@ enum JvmType : int32_t {
 struct LauncherState {
     int32_t jvm_type = jvm_type_any;
     std::string vm_library_path;
-    void* java_vm = nullptr;  // JavaVM*, once the virtual machine exists
-    void* jni_env = nullptr;  // JNIEnv* of the Java thread
+    JavaVM_* java_vm = nullptr; // once the virtual machine exists
+    JNIEnv_* jni_env = nullptr; // valid on the Java thread only
     std::string main_class;   // with slashes for dots
     VersionRecord selected_runtime_version;
     VersionRecord minimum_version;
@@ -52,8 +55,8 @@ struct LauncherState {
     std::string system_path;
     bool override_working_directory = false;
     uint32_t java_thread_stack_size = 0; // bytes; 0 keeps the system default
-    void* create_java_vm = nullptr;
-    void* get_default_java_vm_init_args = nullptr;
+    void* create_java_vm = nullptr;                // JNI_CreateJavaVM of the VM library
+    void* get_default_java_vm_init_args = nullptr; // JNI_GetDefaultJavaVMInitArgs
 };
 
 } // namespace embark

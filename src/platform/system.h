@@ -3,6 +3,7 @@
 // implementations live in their own folders, and tests pass fakes.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ public:
     // The whole value, however long; nullopt when the variable is not defined.
     virtual std::optional<std::string> get(const char* name) = 0;
     virtual bool set(const char* name, const std::string& value) = 0;
+    // Replaces %NAME% references with the variables' values; references to
+    // undefined variables stay as written. nullopt when the expansion fails.
+    virtual std::optional<std::string> expand(const std::string& text) = 0;
 };
 
 class FileSystem {
@@ -67,6 +71,33 @@ public:
     virtual std::string load_string(unsigned id) = 0;
 };
 
+// Shared libraries. A loaded library stays loaded until the process ends:
+// the virtual machine's library is never unloaded, so there is no handle to own.
+class Libraries {
+public:
+    virtual ~Libraries() = default;
+    // nullptr and the system error code (or message text's code) on failure.
+    virtual void* load(const std::string& path, unsigned long& error) = 0;
+    virtual void* symbol(void* library, const char* name, unsigned long& error) = 0;
+};
+
+class Threads {
+public:
+    virtual ~Threads() = default;
+    using Body = uint32_t (*)(void* argument);
+    // Runs `body` on a new thread with the given stack size (0: the system's
+    // default) and waits for it. False when no thread could be made.
+    virtual bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) = 0;
+};
+
+class Memory {
+public:
+    virtual ~Memory() = default;
+    virtual uint64_t total_physical() = 0;
+    // What remains of the process's virtual address space.
+    virtual uint64_t available_virtual() = 0;
+};
+
 // Standard output of the process.
 class Console {
 public:
@@ -77,14 +108,29 @@ public:
 
 // How paths are spelt on this system.
 struct PathConventions {
-    char separator; // '\\' on Windows
+    char separator;      // '\\' on Windows
+    char list_separator; // between the folders of a search path: ';' on Windows
+    const char* search_path_variable; // "Path" on Windows
     // Executables commonly have no extension (POSIX): the settings file is then
     // the executable path with ".ini" appended.
     bool executables_without_extension;
 };
 
+// Where a Java runtime keeps its virtual machine library, relative to its home.
+struct RuntimeLayout {
+    const char* library_folder;  // "bin": bin\server\jvm.dll
+    const char* library_file;    // "jvm.dll"
+    const char* private_marker;  // "bin\\java.dll": a runtime folder beside the executable
+    // The folder to put on the search path for the runtime: the library's
+    // dependencies on Windows (two components above jvm.dll); on POSIX,
+    // where libraries are not found through the search path, the runtime's
+    // tools in its home's bin folder.
+    bool search_path_entry_is_home_bin;
+};
+
 struct System {
     PathConventions paths;
+    RuntimeLayout runtime;
     ProfileFiles& profiles;
     Environment& environment;
     FileSystem& files;
@@ -92,6 +138,9 @@ struct System {
     const CodePage& code_page;
     Resources& resources;
     Console& console;
+    Libraries& libraries;
+    Threads& threads;
+    Memory& memory;
 };
 
 // The real operating system of this build.

@@ -1,5 +1,4 @@
-// Where a Java runtime may come from: folders probed for their VM library, and
-// the installed runtimes that the system lists.
+// The installed runtimes that the system lists.
 #pragma once
 
 #include <string>
@@ -9,14 +8,6 @@
 #include "platform/system.h"
 
 namespace embark {
-
-// The full path of the VM library below a runtime home (ending in a
-// separator), chosen by JVM type; empty when the folder holds none.
-std::string vm_library_lookup(platform::System& system, const std::string& runtime_home, int32_t jvm_type);
-
-// A runtime shipped beside the executable. True whenever the executable path
-// is known, possibly with an empty runtime home.
-bool private_runtime_search(platform::System& system, const Messages& messages, std::string& runtime_home);
 
 // The installed runtimes, filtered by the version limits and ordered by the
 // search preferences; true with the home of the chosen one.

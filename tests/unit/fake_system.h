@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/environment_references.h"
 #include "platform/system.h"
 
 namespace embark::testing {
@@ -35,6 +36,9 @@ public:
     bool set(const char* name, const std::string& value) override {
         variables[name] = value;
         return true;
+    }
+    std::optional<std::string> expand(const std::string& text) override {
+        return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
     }
 };
 
@@ -113,6 +117,58 @@ public:
     }
 };
 
+// Libraries by path, each with the symbols it exports.
+class FakeLibraries final : public platform::Libraries {
+public:
+    std::map<std::string, std::set<std::string>> libraries;
+    std::vector<std::string> loaded; // in call order
+    unsigned long load_error = 126;  // the system's "module not found"
+    unsigned long symbol_error = 127; // "procedure not found"
+
+    void* load(const std::string& path, unsigned long& error) override {
+        loaded.push_back(path);
+        auto found = libraries.find(path);
+        if (found == libraries.end()) {
+            error = load_error;
+            return nullptr;
+        }
+        return &found->second;
+    }
+    void* symbol(void* library, const char* name, unsigned long& error) override {
+        auto* symbols = static_cast<std::set<std::string>*>(library);
+        if (symbols->count(name) == 0) {
+            error = symbol_error;
+            return nullptr;
+        }
+        return const_cast<std::string*>(&*symbols->find(name));
+    }
+};
+
+// Runs the body at once on the calling thread, or refuses to make a thread.
+class FakeThreads final : public platform::Threads {
+public:
+    bool refuse = false;
+    std::vector<uint32_t> stack_sizes; // of each thread made
+
+    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override {
+        if (refuse) {
+            return false;
+        }
+        stack_sizes.push_back(stack_size);
+        result = body(argument);
+        return true;
+    }
+};
+
+class FakeMemory final : public platform::Memory {
+public:
+    uint64_t physical = uint64_t{2} << 30;
+    uint64_t virtual_available = uint64_t{2} << 30;
+
+    uint64_t total_physical() override { return physical; }
+    uint64_t available_virtual() override { return virtual_available; }
+};
+
 // Owns one of each fake and the System that refers to them. Windows path
 // conventions unless changed.
 struct FakeSystem {
@@ -123,14 +179,25 @@ struct FakeSystem {
     FakeCodePage code_page;
     FakeResources resources;
     FakeConsole console;
-    platform::System system{{'\\', false}, profiles, environment, files, process,
-                            code_page,     resources, console};
+    FakeLibraries libraries;
+    FakeThreads threads;
+    FakeMemory memory;
+    platform::System system{windows_paths, windows_runtime, profiles, environment, files, process,
+                            code_page, resources, console, libraries, threads, memory};
+
+    static constexpr platform::PathConventions windows_paths{'\\', ';', "Path", false};
+    static constexpr platform::RuntimeLayout windows_runtime{"bin", "jvm.dll", "bin\\java.dll", false};
+    static constexpr platform::PathConventions posix_paths{'/', ':', "PATH", true};
+    static constexpr platform::RuntimeLayout posix_runtime{"lib", "libjvm.so", "lib/libjava.so", true};
 
     FakeSystem() = default;
     FakeSystem(const FakeSystem&) = delete;
     FakeSystem& operator=(const FakeSystem&) = delete;
 
-    void use_posix_paths() { system.paths = {'/', true}; }
+    void use_posix_paths() {
+        system.paths = posix_paths;
+        system.runtime = posix_runtime;
+    }
     // A file that both exists and reads with the given text.
     void put_file(const std::string& path, const std::string& text) {
         profiles.files[path] = text;

@@ -59,7 +59,8 @@ TEST(SettingsFilePathTest, BesideTheExecutable) {
         if (c.double_byte) {
             code_page.use_shift_jis();
         }
-        const platform::PathConventions paths{c.posix ? '/' : '\\', c.posix};
+        const platform::PathConventions paths =
+            c.posix ? testing::FakeSystem::posix_paths : testing::FakeSystem::windows_paths;
         std::string path;
         EXPECT_EQ(settings_file_path_for(c.executable, paths, code_page, path), c.expected.has_value())
             << c.executable;

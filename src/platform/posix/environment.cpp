@@ -17,3 +17,13 @@ bool PosixEnvironment::set(const char* name, const std::string& value) {
 }
 
 } // namespace embark::platform::posix
+
+#include "platform/environment_references.h"
+
+namespace embark::platform::posix {
+
+std::optional<std::string> PosixEnvironment::expand(const std::string& text) {
+    return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
+}
+
+} // namespace embark::platform::posix

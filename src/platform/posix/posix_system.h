@@ -16,6 +16,7 @@ class PosixEnvironment final : public Environment {
 public:
     std::optional<std::string> get(const char* name) override;
     bool set(const char* name, const std::string& value) override;
+    std::optional<std::string> expand(const std::string& text) override;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -48,6 +49,23 @@ public:
 class PosixConsole final : public Console {
 public:
     void write(std::string_view text) override;
+};
+
+class PosixLibraries final : public Libraries {
+public:
+    void* load(const std::string& path, unsigned long& error) override;
+    void* symbol(void* library, const char* name, unsigned long& error) override;
+};
+
+class PosixThreads final : public Threads {
+public:
+    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+};
+
+class PosixMemory final : public Memory {
+public:
+    uint64_t total_physical() override;
+    uint64_t available_virtual() override;
 };
 
 } // namespace embark::platform::posix

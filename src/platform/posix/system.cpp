@@ -10,7 +10,13 @@ System& native_system() {
     static const posix::PosixCodePage code_page;
     static posix::PosixResources resources;
     static posix::PosixConsole console;
-    static System system{{'/', true}, profiles, environment, files, process, code_page, resources, console};
+    static posix::PosixLibraries libraries;
+    static posix::PosixThreads threads;
+    static posix::PosixMemory memory;
+    static System system{
+        {'/', ':', "PATH", true},
+        {"lib", "libjvm.so", "lib/libjava.so", true},
+        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory};
     return system;
 }
 

@@ -29,3 +29,21 @@ bool Win32Environment::set(const char* name, const std::string& value) {
 }
 
 } // namespace embark::platform::win32
+
+namespace embark::platform::win32 {
+
+std::optional<std::string> Win32Environment::expand(const std::string& text) {
+    DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::string buffer(size, '\0');
+    DWORD written = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), size);
+    if (written == 0 || written > size) {
+        return std::nullopt;
+    }
+    buffer.resize(written - 1); // the count includes the terminating zero
+    return buffer;
+}
+
+} // namespace embark::platform::win32

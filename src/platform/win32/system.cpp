@@ -10,7 +10,13 @@ System& native_system() {
     static const win32::Win32CodePage code_page;
     static win32::Win32Resources resources;
     static win32::Win32Console console;
-    static System system{{'\\', false}, profiles, environment, files, process, code_page, resources, console};
+    static win32::Win32Libraries libraries;
+    static win32::Win32Threads threads;
+    static win32::Win32Memory memory;
+    static System system{
+        {'\\', ';', "Path", false},
+        {"bin", "jvm.dll", "bin\\java.dll", false},
+        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory};
     return system;
 }
 

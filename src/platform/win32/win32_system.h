@@ -16,6 +16,7 @@ class Win32Environment final : public Environment {
 public:
     std::optional<std::string> get(const char* name) override;
     bool set(const char* name, const std::string& value) override;
+    std::optional<std::string> expand(const std::string& text) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -47,6 +48,23 @@ public:
 class Win32Console final : public Console {
 public:
     void write(std::string_view text) override;
+};
+
+class Win32Libraries final : public Libraries {
+public:
+    void* load(const std::string& path, unsigned long& error) override;
+    void* symbol(void* library, const char* name, unsigned long& error) override;
+};
+
+class Win32Threads final : public Threads {
+public:
+    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+};
+
+class Win32Memory final : public Memory {
+public:
+    uint64_t total_physical() override;
+    uint64_t available_virtual() override;
 };
 
 } // namespace embark::platform::win32

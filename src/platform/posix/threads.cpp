@@ -1,0 +1,59 @@
+#include <climits>
+#include <pthread.h>
+
+#include "platform/posix/posix_system.h"
+
+namespace embark::platform::posix {
+
+namespace {
+
+struct ThreadStart {
+    Threads::Body body;
+    void* argument;
+    uint32_t result;
+};
+
+void* thread_entry(void* start) {
+    auto* thread = static_cast<ThreadStart*>(start);
+    thread->result = thread->body(thread->argument);
+    return nullptr;
+}
+
+// Owns the attribute record for the life of the thread's creation.
+class ThreadAttributes {
+public:
+    ThreadAttributes() : valid_(::pthread_attr_init(&attributes_) == 0) {}
+    ~ThreadAttributes() {
+        if (valid_) {
+            ::pthread_attr_destroy(&attributes_);
+        }
+    }
+    ThreadAttributes(const ThreadAttributes&) = delete;
+    ThreadAttributes& operator=(const ThreadAttributes&) = delete;
+    pthread_attr_t* get() { return valid_ ? &attributes_ : nullptr; }
+
+private:
+    pthread_attr_t attributes_;
+    bool valid_;
+};
+
+} // namespace
+
+bool PosixThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+    ThreadAttributes attributes;
+    if (stack_size != 0 && attributes.get() != nullptr) {
+        // Too small a size is refused; the thread then gets the default.
+        size_t size = stack_size < PTHREAD_STACK_MIN ? PTHREAD_STACK_MIN : stack_size;
+        ::pthread_attr_setstacksize(attributes.get(), size);
+    }
+    ThreadStart start{body, argument, 1};
+    pthread_t thread;
+    if (::pthread_create(&thread, attributes.get(), thread_entry, &start) != 0) {
+        return false;
+    }
+    ::pthread_join(thread, nullptr);
+    result = start.result;
+    return true;
+}
+
+} // namespace embark::platform::posix

@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+// The 64-bit memory status: the 32-bit one saturates at 4 GiB.
+uint64_t Win32Memory::total_physical() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return ::GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
+uint64_t Win32Memory::available_virtual() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return ::GlobalMemoryStatusEx(&status) ? status.ullAvailVirtual : 0;
+}
+
+} // namespace embark::platform::win32

@@ -1,0 +1,35 @@
+#include <windows.h>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+namespace {
+
+struct ThreadStart {
+    Threads::Body body;
+    void* argument;
+};
+
+DWORD WINAPI thread_entry(void* start) {
+    auto* thread = static_cast<ThreadStart*>(start);
+    return thread->body(thread->argument);
+}
+
+} // namespace
+
+bool Win32Threads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+    ThreadStart start{body, argument};
+    UniqueHandle thread(::CreateThread(nullptr, stack_size, thread_entry, &start, 0, nullptr));
+    if (!thread) {
+        return false;
+    }
+    ::WaitForSingleObject(thread.get(), INFINITE);
+    DWORD code = 1;
+    ::GetExitCodeThread(thread.get(), &code);
+    result = code;
+    return true;
+}
+
+} // namespace embark::platform::win32

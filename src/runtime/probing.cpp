@@ -1,0 +1,73 @@
+#include "runtime/probing.h"
+
+#include "launcher/ansi_text.h"
+#include "launcher/executable.h"
+#include "launcher/launcher_state.h"
+
+namespace embark {
+
+namespace {
+
+std::string probe_path(const platform::System& system, const char* vm_kind) {
+    const char separator = system.paths.separator;
+    std::string path(system.runtime.library_folder);
+    path.push_back(separator);
+    path.append(vm_kind);
+    path.push_back(separator);
+    path.append(system.runtime.library_file);
+    return path;
+}
+
+} // namespace
+
+VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, int32_t jvm_type) {
+    static const char* const server_only[] = {"server"};
+    static const char* const server_first[] = {"server", "client", "classic", "hotspot", "jrockit"};
+    static const char* const client_first[] = {"client", "classic", "hotspot", "server", "jrockit"};
+
+    const char* const* kinds = client_first;
+    size_t count = std::size(client_first);
+    if (jvm_type == jvm_type_server) {
+        kinds = server_only;
+        count = std::size(server_only);
+    } else if (jvm_type == jvm_type_favor_server) {
+        kinds = server_first;
+        count = std::size(server_first);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        std::string candidate = runtime_home + probe_path(system, kinds[i]);
+        if (system.files.entry_exists(candidate)) {
+            return VmLibrary{candidate, std::string_view(kinds[i]) == "server"};
+        }
+    }
+    return {};
+}
+
+std::string remembered_runtime_home(const std::string& folder, char separator) {
+    std::string home = folder;
+    if (!home.empty() && home.back() != separator) {
+        home.push_back(separator);
+    }
+    return home;
+}
+
+bool private_runtime_search(platform::System& system, const Messages& messages, std::string& runtime_home) {
+    std::string executable;
+    if (!executable_path(system, messages, executable)) {
+        return false;
+    }
+    const char separator = system.paths.separator;
+    size_t last = find_last_char(executable, separator, system.code_page);
+    std::string folder = last == std::string::npos ? std::string() : executable.substr(0, last + 1);
+    std::string jre_folder = folder + "jre" + separator;
+    if (system.files.entry_exists(folder + system.runtime.private_marker)) {
+        runtime_home = folder;
+    } else if (system.files.entry_exists(jre_folder + system.runtime.private_marker)) {
+        runtime_home = jre_folder;
+    } else {
+        runtime_home.clear();
+    }
+    return true;
+}
+
+} // namespace embark

@@ -1,0 +1,29 @@
+// Which virtual machine library lies below a runtime folder, and whether a
+// private runtime ships beside the executable.
+#pragma once
+
+#include <string>
+
+#include "launcher/messages.h"
+#include "platform/system.h"
+
+namespace embark {
+
+struct VmLibrary {
+    std::string path;      // empty when the folder holds none
+    bool is_server = false;
+};
+
+// Probes below `runtime_home` (a folder ending in a separator, or empty for
+// the current directory) in the order the JVM type asks for.
+VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, int32_t jvm_type);
+
+// The runtime home of a remembered folder: the folder with a separator appended.
+std::string remembered_runtime_home(const std::string& folder, char separator);
+
+// A runtime beside the executable (its folder, or its "jre" subfolder, holds
+// the runtime's own library). True whenever the executable path is known,
+// possibly with an empty runtime home.
+bool private_runtime_search(platform::System& system, const Messages& messages, std::string& runtime_home);
+
+} // namespace embark

@@ -1,0 +1,245 @@
+#include "vm/vm_options.h"
+
+#include "launcher/ansi_text.h"
+#include "launcher/executable.h"
+#include "launcher/settings.h"
+
+namespace embark {
+
+namespace {
+
+constexpr char blank = ' ';
+constexpr char quote = '"';
+constexpr size_t npos = std::string_view::npos;
+
+size_t token_end(std::string_view text, size_t start) {
+    size_t space = text.find(blank, start);
+    size_t open = text.find(quote, start);
+    while (open != npos) {
+        if (space == npos) {
+            return text.size();
+        }
+        if (space < open) {
+            return space;
+        }
+        size_t close = text.find(quote, open + 1);
+        if (close == npos) {
+            return space;
+        }
+        if (close + 1 < text.size() && text[close + 1] == quote) {
+            ++close;
+        }
+        open = text.find(quote, close + 1);
+        space = text.find(blank, close + 1);
+    }
+    return space == npos ? text.size() : space;
+}
+
+bool starts_with_memory_option(std::string_view token) {
+    std::string_view name = token.substr(0, 4);
+    return name == "-Xms" || name == "-Xmx" || name == "-Xss";
+}
+
+// Applies the environment's expansion; a failed expansion leaves the text.
+std::string expanded(platform::System& system, const std::string& text) {
+    return system.environment.expand(text).value_or(text);
+}
+
+} // namespace
+
+std::vector<std::string> split_vm_parameters(std::string_view text) {
+    std::vector<std::string> tokens;
+    size_t position = 0;
+    while (position < text.size()) {
+        size_t end = token_end(text, position);
+        tokens.emplace_back(text.substr(position, end - position));
+        position = end;
+        while (position < text.size() && text[position] == blank) {
+            ++position;
+        }
+    }
+    return tokens;
+}
+
+std::string remove_quotes(std::string_view token) {
+    std::string text(token);
+    size_t open = text.find(quote);
+    while (open != npos) {
+        size_t close = text.find(quote, open + 1);
+        if (close == npos) {
+            break;
+        }
+        if (close + 1 < text.size() && text[close + 1] == quote) {
+            ++close;
+        }
+        text.erase(close, 1);
+        text.erase(open, 1);
+        // The kept text now ends just before where the closing quote was.
+        open = text.find(quote, close - 1);
+    }
+    return text;
+}
+
+NumberReading read_numbers(std::string_view text) {
+    NumberReading reading;
+    reading.position = text.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (is_ascii_digit(text[i]) || text[i] == ':') {
+            reading.position = i;
+            break;
+        }
+    }
+    if (reading.position == text.size()) {
+        return reading;
+    }
+    reading.numbers.push_back(0);
+    for (size_t i = reading.position; i + 1 < text.size(); ++i) {
+        if (is_ascii_digit(text[i])) {
+            reading.numbers.back() = reading.numbers.back() * 10u + static_cast<uint32_t>(text[i] - '0');
+        } else if (text[i] == ':') {
+            reading.numbers.push_back(0);
+        }
+    }
+    return reading;
+}
+
+bool is_percentage_memory_option(std::string_view token) {
+    if (!starts_with_memory_option(token)) {
+        return false;
+    }
+    char unit = token.back();
+    return unit == 'P' || unit == 'p' || unit == 'T' || unit == 't';
+}
+
+std::string rewrite_percentage_memory_option(std::string_view token, uint64_t total_physical,
+                                             uint64_t available_virtual) {
+    NumberReading reading = read_numbers(token);
+    auto number = [&](size_t index) -> uint64_t {
+        return index < reading.numbers.size() ? reading.numbers[index] : 0;
+    };
+    double factor = static_cast<double>(static_cast<uint32_t>(number(0))) * 0.01;
+    char unit = token.back();
+    uint64_t base = (unit == 'T' || unit == 't') ? available_virtual : total_physical;
+    uint64_t kilobytes = base >> 10;
+    uint64_t size = static_cast<uint64_t>(static_cast<double>(kilobytes) * factor);
+    uint64_t maximum = number(2) * 1024;
+    uint64_t minimum = number(1) * 1024;
+    if (maximum != 0 && size > maximum) {
+        size = maximum;
+    }
+    if (minimum > size) {
+        size = minimum;
+    }
+    std::string rewritten(token.substr(0, reading.position));
+    rewritten.append(std::to_string(size)).push_back('K');
+    return rewritten;
+}
+
+uint32_t thread_stack_size_from(std::string_view token) {
+    if (token.substr(0, 4) != "-Xss" || token.size() <= 4) {
+        return 0;
+    }
+    std::string_view value = token.substr(4);
+    uint32_t multiplier = 1;
+    switch (value.back()) {
+    case 'G': case 'g': multiplier = 1073741824u; break;
+    case 'M': case 'm': multiplier = 1048576u; break;
+    case 'K': case 'k': multiplier = 1024u; break;
+    default: break;
+    }
+    NumberReading reading = read_numbers(value);
+    if (reading.position != 0 || reading.numbers.size() != 1) {
+        return 0;
+    }
+    return reading.numbers[0] * multiplier; // unsigned 32-bit, as the thread takes it
+}
+
+std::string remove_components(std::string_view path, int count, char separator,
+                              const platform::CodePage& code_page) {
+    std::string_view rest = path;
+    for (int i = 0; i < count; ++i) {
+        size_t last = find_last_char(rest, separator, code_page);
+        if (last == npos) {
+            break;
+        }
+        rest = rest.substr(0, last);
+    }
+    return std::string(rest);
+}
+
+void prepare_environment(platform::System& system, const Messages& messages, LauncherState& state) {
+    const char separator = system.paths.separator;
+    const char list_separator = system.paths.list_separator;
+    const std::string path_reference = std::string("%") + system.paths.search_path_variable + "%";
+    const std::string& library = state.vm_library_path;
+    std::string home = remove_components(library, 3, separator, system.code_page);
+
+    system.environment.set("JX_JVM_PATH", library);
+    system.environment.set("JX_JVM_HOME", home);
+
+    if (!state.library_path.empty()) {
+        std::string executable;
+        std::string executable_folder;
+        if (executable_path(system, messages, executable)) {
+            size_t last = find_last_char(executable, separator, system.code_page);
+            executable_folder = last == npos ? std::string() : executable.substr(0, last + 1);
+        }
+        std::string library_path = state.library_path + executable_folder;
+        library_path.append(1, list_separator).append(".");
+        library_path.append(1, list_separator).append(path_reference);
+        library_path.append(home).append(1, separator).append("lib");
+        state.options.push_back("-Djava.library.path=" + expanded(system, library_path));
+    }
+
+    std::string search_path;
+    if (!state.system_path.empty()) {
+        search_path = state.system_path;
+        if (search_path.back() != list_separator) {
+            search_path.push_back(list_separator);
+        }
+    }
+    search_path.append(path_reference).append(1, list_separator);
+    if (system.runtime.search_path_entry_is_home_bin) {
+        search_path.append(home).append(1, separator).append("bin");
+    } else {
+        search_path.append(remove_components(library, 2, separator, system.code_page));
+    }
+    system.environment.set(system.paths.search_path_variable, expanded(system, search_path));
+}
+
+bool assemble_options(platform::System& system, const Messages& messages, LauncherState& state) {
+    std::string file;
+    if (!settings_file_path(system, messages, file)) {
+        return false;
+    }
+    std::string class_path = read_setting(system, file, section::class_path, key::class_path);
+    if (class_path.empty()) {
+        messages.print_error(messages.load(MessageId::no_class_path));
+        return false;
+    }
+    std::vector<std::string> options{"-Djava.class.path=" + class_path};
+
+    std::string parameters = read_setting(system, file, section::java_runtime, key::vm_parameters);
+    for (const std::string& token : split_vm_parameters(parameters)) {
+        std::string option = remove_quotes(token);
+        if (is_percentage_memory_option(option)) {
+            option = rewrite_percentage_memory_option(option, system.memory.total_physical(),
+                                                      system.memory.available_virtual());
+        }
+        if (uint32_t stack_size = thread_stack_size_from(option); stack_size != 0) {
+            state.java_thread_stack_size = stack_size;
+        }
+        options.push_back(std::move(option));
+    }
+    // References are expanded per option, after splitting: a variable's value
+    // never splits into several options.
+    for (const std::string& option : options) {
+        state.options.push_back(expanded(system, option));
+    }
+
+    state.output_file = read_setting(system, file, section::application, key::output_file);
+    state.error_file = read_setting(system, file, section::application, key::error_file);
+    return true;
+}
+
+} // namespace embark
