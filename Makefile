@@ -13,7 +13,7 @@ PACKAGES := cmake make g++ python3 git \
 	g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
 	binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 	wine wine64 wine32:i386 xvfb xauth \
-	openjdk-17-jdk-headless hyperfine
+	openjdk-17-jdk-headless ant hyperfine
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
