@@ -1,8 +1,12 @@
-// Whole starts through the driver with the in-memory platform. No runtime is
-// ever found there, so a start that gets past the settings ends at the
+// Whole starts through the driver with the in-memory platform. Without a
+// runtime folder a start that gets past the settings ends at the
 // missing-runtime dialog, which cannot be shown: exit -1 without a message.
+// With one, a start goes as far as the VM library load and the option
+// assembly (the fake library's entry points cannot be called).
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,6 +98,89 @@ TEST_F(DriverTest, ArgumentListIsBuiltFromTheRawCommandLineFirst) {
     LauncherState state;
     EXPECT_FALSE(initialise(fake.system, messages, state)); // no settings file
     EXPECT_EQ(state.arguments, (Strings{"-nosplash", "My File.txt", ""}));
+}
+
+
+class DriverLibraryTest : public ::testing::Test {
+protected:
+    static constexpr const char* remembered_library = "C:\\Java\\jre6\\bin\\client\\jvm.dll";
+    static constexpr const char* private_library = "C:\\Apps\\bin\\client\\jvm.dll";
+
+    // A settings file that remembers `jre_path`, optionally without the class path.
+    static void settings(testing::FakeSystem& fake, const char* jre_path, bool with_class_path = true) {
+        fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=App\nJRE Path=") +
+                                                jre_path + "\n" +
+                                                (with_class_path ? "[Class Path]\nClass Path=app.jar\n" : ""));
+    }
+    void private_runtime() {
+        fake.files.existing.insert("C:\\Apps\\bin\\java.dll");
+        fake.files.existing.insert(private_library);
+    }
+
+    testing::FakeSystem fake;
+};
+
+TEST_F(DriverLibraryTest, LibraryLoadFailuresAreReported) {
+    const std::string missing_entry = "Error: Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n \n";
+    struct Case {
+        const char* label;
+        std::optional<std::set<std::string>> exports; // nullopt: the library does not load
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"no library", std::nullopt,
+         "Error: Failed to load Java VM library: C:\\Java\\jre6\\bin\\client\\jvm.dll (errno = 126).\n \n"},
+        {"no entry points", std::set<std::string>{}, missing_entry},
+        {"no default arguments entry", std::set<std::string>{"JNI_CreateJavaVM"}, missing_entry},
+    };
+    for (const Case& c : cases) {
+        testing::FakeSystem local;
+        settings(local, "C:\\Java\\jre6");
+        local.files.existing.insert(remembered_library);
+        if (c.exports) {
+            local.libraries.libraries[remembered_library] = *c.exports;
+        }
+        EXPECT_EQ(run_launcher(local.system), -1) << c.label;
+        EXPECT_EQ(local.output(), c.expected) << c.label;
+        EXPECT_EQ(local.libraries.loaded, Strings{remembered_library}) << c.label;
+        // The environment is prepared before the load.
+        EXPECT_EQ(local.environment.variables["JX_JVM_PATH"], remembered_library) << c.label;
+        EXPECT_TRUE(local.threads.stack_sizes.empty()) << c.label;
+    }
+}
+
+TEST_F(DriverLibraryTest, RememberedFolderComesBeforeThePrivateRuntime) {
+    settings(fake, "C:\\Java\\jre6\\");
+    fake.files.existing.insert(remembered_library);
+    private_runtime();
+    EXPECT_EQ(run_launcher(fake.system), -1);
+    EXPECT_EQ(fake.libraries.loaded, Strings{remembered_library});
+}
+
+TEST_F(DriverLibraryTest, RememberedFolderWithoutLibraryFallsThroughToThePrivateRuntime) {
+    settings(fake, "C:\\Java\\gone");
+    fake.files.existing.insert("C:\\Java\\gone");
+    private_runtime();
+    EXPECT_EQ(run_launcher(fake.system), -1);
+    EXPECT_EQ(fake.libraries.loaded, Strings{private_library});
+    EXPECT_EQ(fake.environment.variables["JX_JVM_HOME"], "C:\\Apps");
+}
+
+TEST_F(DriverLibraryTest, WithoutAPrivateRuntimeTheCurrentDirectoryIsProbed) {
+    settings(fake, "");
+    fake.files.existing.insert("bin\\client\\jvm.dll");
+    EXPECT_EQ(run_launcher(fake.system), -1);
+    EXPECT_EQ(fake.libraries.loaded, Strings{"bin\\client\\jvm.dll"});
+}
+
+TEST_F(DriverLibraryTest, MissingClassPathEndsTheStartAfterTheLoad) {
+    settings(fake, "C:\\Java\\jre6", false);
+    fake.files.existing.insert(remembered_library);
+    fake.libraries.libraries[remembered_library] = {"JNI_CreateJavaVM", "JNI_GetDefaultJavaVMInitArgs"};
+    EXPECT_EQ(run_launcher(fake.system), -1);
+    EXPECT_EQ(fake.output(), "Error: Java Class Path was not specified in INI file. \n");
+    EXPECT_EQ(fake.libraries.loaded, Strings{remembered_library});
+    EXPECT_TRUE(fake.threads.stack_sizes.empty());
 }
 
 } // namespace
