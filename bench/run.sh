@@ -1,23 +1,49 @@
 #!/usr/bin/env bash
 # Start-up benchmarks of the launcher, run by `make bench` after `make build`.
 #
-# Every measurement uses bench/all-keys.ini, a settings file with every key:
-#   1. in-process: settings_load_bench times the start up to the end of the
-#      settings load, natively and under Wine (x64 and x86);
-#   2. whole process, start to exit, with hyperfine: the real launcher, whose
-#      "JRE Path" names a folder that does not exist, so it ends (exit code 255)
-#      right after the settings load and the runtime search.
+#   bench/run.sh [section...]     (default: every section, in this order)
+#
+# settings   start to the end of the settings load, with bench/all-keys.ini
+#            (a settings file with every key):
+#              - in-process: settings_load_bench times the start up to the end
+#                of the settings load, natively and under Wine (x64 and x86);
+#              - whole process, start to exit, with hyperfine: the real
+#                launcher, whose "JRE Path" names a folder that does not exist,
+#                so it ends (exit code 255) right after the settings load and
+#                the runtime search.
+# hello      the sample class examples/hello/Hello.java started by the Linux
+#            launcher and by the JDK's own `java`, same runtime, same class
+#            folder: median wall time (hyperfine, start to exit) and peak
+#            resident set (bench/peak_rss.py) of each, and embark / java.
+# create-vm  exec to the call of JNI_CreateJavaVM (bench/exec_to_create_vm.py):
+#            exec_clock records the clock and executes the launcher, whose
+#            "JRE Path" is a stand-in runtime (create_vm_clock.c, a libjvm.so
+#            that records the clock again and refuses the creation). Measured
+#            with the sample's settings and with all-keys.ini, and for a C
+#            program that calls JNI_CreateJavaVM first thing (the floor: exec
+#            and dynamic loading alone).
+#
 # Measures and prints only; it fails when a program cannot be run at all.
 #
 # Environment: EMBARK_BENCH_RUNS (in-process runs, native; default 2000),
 # EMBARK_BENCH_WINE_RUNS (in-process runs under Wine; default 500),
 # EMBARK_BENCH_WINE_CPU (the one CPU that Wine, its server and the programs
-# under it run on; default the last CPU; "all" leaves them unpinned).
+# under it run on; default the last CPU; "all" leaves them unpinned),
+# EMBARK_BENCH_JDK (the runtime of the hello section; default Debian's
+# OpenJDK 17), EMBARK_BENCH_HELLO_ROUNDS and EMBARK_BENCH_HELLO_RUNS (hyperfine
+# rounds, and runs of each program per round; default 4 and 30),
+# EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
+# EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200).
 #
 # Why one CPU for Wine: every profile read is a round trip to the wineserver,
 # and on small virtual machines a wake-up on the other CPU costs far more than
 # the read itself; unpinned, the Wine medians swing by a factor of three or so
 # from run to run.
+#
+# Why rounds for the hello comparison: hyperfine runs every run of its first
+# command before the second, so a slow stretch of the machine would fall on
+# one program only. Each round runs both, the order alternates from round to
+# round, and the medians are taken over the runs of all rounds.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,10 +53,30 @@ settings=$root/bench/all-keys.ini
 native_runs=${EMBARK_BENCH_RUNS:-2000}
 wine_runs=${EMBARK_BENCH_WINE_RUNS:-500}
 wine_cpu=${EMBARK_BENCH_WINE_CPU:-$(($(nproc) - 1))}
+jdk=${EMBARK_BENCH_JDK:-/usr/lib/jvm/java-17-openjdk-amd64}
+hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-4}
+hello_runs=${EMBARK_BENCH_HELLO_RUNS:-30}
+rss_runs=${EMBARK_BENCH_RSS_RUNS:-20}
+clock_runs=${EMBARK_BENCH_CLOCK_RUNS:-200}
 on_wine_cpu=()
 if [ "$wine_cpu" != all ]; then
     on_wine_cpu=(taskset -c "$wine_cpu")
 fi
+
+all_sections=(settings hello create-vm)
+sections=("$@")
+if [ ${#sections[@]} -eq 0 ]; then
+    sections=("${all_sections[@]}")
+fi
+for name in "${sections[@]}"; do
+    case $name in
+    settings | hello | create-vm) ;;
+    *)
+        echo "usage: bench/run.sh [${all_sections[*]}]..." >&2
+        exit 2
+        ;;
+    esac
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/embark-bench.XXXXXX")
 wine_started=no
@@ -51,10 +97,13 @@ trap cleanup EXIT
 
 mkdir -p "$results"
 
-# The summary: one row per measurement.
+# The summary: a heading per section, one row per measurement.
 rows=()
-add_row() { # what, median, command
-    rows+=("$1"$'\t'"$2"$'\t'"$3")
+add_heading() { # text
+    rows+=("#$1")
+}
+add_row() { # what, figure, goal, command
+    rows+=("$1"$'\t'"$2"$'\t'"$3"$'\t'"$4")
 }
 
 require_file() {
@@ -81,64 +130,37 @@ hyperfine_median_ms() {
 print("%.2f" % (json.load(open(sys.argv[1]))["results"][0]["median"] * 1000))' "$1"
 }
 
+# Named figures of a JSON file, one per line: json_figures file expression...
+# Each expression is Python over the loaded document `d`.
+json_figures() {
+    local file=$1
+    shift
+    python3 -c 'import json, sys
+d = json.load(open(sys.argv[1]))
+for expression in sys.argv[2:]:
+    print(eval(expression))' "$file" "$@"
+}
+
 section() {
     printf '\n== %s\n' "$1"
 }
 
-# --- 1. In-process, native -------------------------------------------------
-
-section "In-process, native (build/linux)"
-bench_native=$build/linux/bench-bin/settings_load_bench
-require_file "$bench_native"
-mkdir -p "$work/native-in-process"
-cp "$bench_native" "$work/native-in-process/settings_load_bench"
-cp "$settings" "$work/native-in-process/settings_load_bench.ini"
-output=$("$work/native-in-process/settings_load_bench" "$native_runs")
-echo "$output"
-add_row "in-process, native" "$(median_of <<< "$output") us" "settings_load_bench $native_runs"
-
-# --- 2. In-process, under Wine ---------------------------------------------
-
-have_wine=no
-if command -v wine >/dev/null && command -v wineserver >/dev/null; then
-    have_wine=yes
-    section "Wine prefix"
-    started=$SECONDS
-    mkdir -p "$WINEPREFIX"
-    "${on_wine_cpu[@]}" wineserver -p
-    wine_started=yes
-    "${on_wine_cpu[@]}" wineboot --init >/dev/null 2>&1
-    echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
-else
-    echo "wine is not installed ('make setup'): the Wine measurements are skipped" >&2
-fi
-
-for arch in x64 x86; do
-    preset=$([ $arch = x64 ] && echo win64 || echo win32)
-    if [ $have_wine = no ]; then
-        add_row "in-process, Wine $arch" "skipped" "(wine not installed)"
-        continue
-    fi
-    section "In-process, Wine $arch (build/$preset)"
-    bench_exe=$build/$preset/bench-bin/settings_load_bench.exe
-    require_file "$bench_exe"
-    folder=$work/wine-in-process-$arch
-    mkdir -p "$folder"
-    cp "$bench_exe" "$folder/settings_load_bench.exe"
-    cp "$settings" "$folder/settings_load_bench.ini"
-    output=$(cd "$folder" && "${on_wine_cpu[@]}" wine settings_load_bench.exe "$wine_runs" | tr -d '\r')
-    echo "$output"
-    add_row "in-process, Wine $arch" "$(median_of <<< "$output") us" "wine settings_load_bench.exe $wine_runs"
-done
-
-# --- 3. Whole process, start to exit (hyperfine) ---------------------------
+selected() { # section name
+    local name
+    for name in "${sections[@]}"; do
+        [ "$name" = "$1" ] && return 0
+    done
+    return 1
+}
 
 have_hyperfine=no
 if command -v hyperfine >/dev/null; then
     have_hyperfine=yes
 else
-    echo "hyperfine is not installed ('make setup'): the whole-process measurements are skipped" >&2
+    echo "hyperfine is not installed ('make setup'): the hyperfine measurements are skipped" >&2
 fi
+
+# --- Settings: start to the end of the settings load ------------------------
 
 # Runs hyperfine in the folder of the program; the launcher exits with 255
 # there, hence --ignore-failure. Arguments after the command go before
@@ -149,54 +171,285 @@ whole_process() { # label, folder, json name, runs, warm-up runs, command, [pref
     section "Whole process, $label: $command"
     (cd "$folder" && "$@" hyperfine --style basic -N -i --warmup "$warmup" --runs "$runs" \
         --export-json "$json" "$command")
-    add_row "whole process, $label" "$(hyperfine_median_ms "$json") ms" "$command"
+    add_row "whole process, $label" "$(hyperfine_median_ms "$json") ms" "" "$command"
 }
 
-if [ $have_hyperfine = no ]; then
-    add_row "whole process, native" "skipped" "(hyperfine not installed)"
-else
-    launcher=$build/linux/bin/embark
-    require_file "$launcher"
-    folder=$work/native-process
-    mkdir -p "$folder"
-    cp "$launcher" "$folder/app"
-    settings_with_runtime_folder "$folder/app.ini" "$folder/no-such-runtime"
-    whole_process "native" "$folder" hyperfine-native.json 300 20 "./app"
-fi
+settings_section() {
+    local output folder arch preset bench_exe launcher started
+    add_heading "Start to the end of the settings load (all-keys.ini)"
 
-for arch in x64 x86; do
-    preset=$([ $arch = x64 ] && echo win64 || echo win32)
-    if [ $have_hyperfine = no ] || [ $have_wine = no ]; then
-        add_row "whole process, Wine $arch" "skipped" "(hyperfine or wine not installed)"
-        continue
+    # In-process, native.
+    section "In-process, native (build/linux)"
+    local bench_native=$build/linux/bench-bin/settings_load_bench
+    require_file "$bench_native"
+    mkdir -p "$work/native-in-process"
+    cp "$bench_native" "$work/native-in-process/settings_load_bench"
+    cp "$settings" "$work/native-in-process/settings_load_bench.ini"
+    output=$("$work/native-in-process/settings_load_bench" "$native_runs")
+    echo "$output"
+    add_row "in-process, native" "$(median_of <<< "$output") us" "" "settings_load_bench $native_runs"
+
+    # In-process, under Wine.
+    local have_wine=no
+    if command -v wine >/dev/null && command -v wineserver >/dev/null; then
+        have_wine=yes
+        section "Wine prefix"
+        started=$SECONDS
+        mkdir -p "$WINEPREFIX"
+        "${on_wine_cpu[@]}" wineserver -p
+        wine_started=yes
+        "${on_wine_cpu[@]}" wineboot --init >/dev/null 2>&1
+        echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
+    else
+        echo "wine is not installed ('make setup'): the Wine measurements are skipped" >&2
     fi
-    launcher=$build/$preset/bin/embark.exe
+
+    for arch in x64 x86; do
+        preset=$([ $arch = x64 ] && echo win64 || echo win32)
+        if [ $have_wine = no ]; then
+            add_row "in-process, Wine $arch" "skipped" "" "(wine not installed)"
+            continue
+        fi
+        section "In-process, Wine $arch (build/$preset)"
+        bench_exe=$build/$preset/bench-bin/settings_load_bench.exe
+        require_file "$bench_exe"
+        folder=$work/wine-in-process-$arch
+        mkdir -p "$folder"
+        cp "$bench_exe" "$folder/settings_load_bench.exe"
+        cp "$settings" "$folder/settings_load_bench.ini"
+        output=$(cd "$folder" && "${on_wine_cpu[@]}" wine settings_load_bench.exe "$wine_runs" | tr -d '\r')
+        echo "$output"
+        add_row "in-process, Wine $arch" "$(median_of <<< "$output") us" "" "wine settings_load_bench.exe $wine_runs"
+    done
+
+    # Whole process, start to exit (hyperfine).
+    if [ $have_hyperfine = no ]; then
+        add_row "whole process, native" "skipped" "" "(hyperfine not installed)"
+    else
+        launcher=$build/linux/bin/embark
+        require_file "$launcher"
+        folder=$work/native-process
+        mkdir -p "$folder"
+        cp "$launcher" "$folder/app"
+        settings_with_runtime_folder "$folder/app.ini" "$folder/no-such-runtime"
+        whole_process "native" "$folder" hyperfine-native.json 300 20 "./app"
+    fi
+
+    for arch in x64 x86; do
+        preset=$([ $arch = x64 ] && echo win64 || echo win32)
+        if [ $have_hyperfine = no ] || [ $have_wine = no ]; then
+            add_row "whole process, Wine $arch" "skipped" "" "(hyperfine or wine not installed)"
+            continue
+        fi
+        launcher=$build/$preset/bin/embark.exe
+        require_file "$launcher"
+        folder=$work/wine-process-$arch
+        mkdir -p "$folder"
+        cp "$launcher" "$folder/app.exe"
+        settings_with_runtime_folder "$folder/app.ini" "Z:${folder//\//\\}\\no-such-runtime"
+        whole_process "Wine $arch" "$folder" "hyperfine-wine-$arch.json" 30 3 "wine app.exe" \
+            "${on_wine_cpu[@]}"
+        # Debian's `wine` starts the 32-bit loader, which hands a 64-bit program
+        # over to the 64-bit one; started directly, the 64-bit loader skips that.
+        if [ $arch = x64 ] && [ -x /usr/lib/wine/wine64 ]; then
+            whole_process "Wine x64, 64-bit loader" "$folder" hyperfine-wine-x64-loader.json 30 3 \
+                "/usr/lib/wine/wine64 app.exe" "${on_wine_cpu[@]}"
+        fi
+    done
+}
+
+# --- Hello: the launcher beside `java` ---------------------------------------
+
+# Pools the runs of the hello rounds (hyperfine JSON exports) per command and
+# writes the medians to one JSON file; prints embark's median, java's median
+# (milliseconds) and their ratio, one per line.
+pool_hello_rounds() { # target json, embark command, java command, round json...
+    python3 - "$@" <<'PYTHON'
+import json, statistics, sys
+target, embark, java, rounds = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+times = {embark: [], java: []}
+for path in rounds:
+    for result in json.load(open(path))["results"]:
+        times[result["command"]].extend(result["times"])
+medians = {command: statistics.median(samples) for command, samples in times.items()}
+ratio = medians[embark] / medians[java]
+json.dump({"rounds": rounds, "ratio_embark_to_java": ratio,
+           "results": [{"command": command, "runs": len(times[command]),
+                        "median": medians[command], "mean": statistics.fmean(times[command]),
+                        "min": min(times[command]), "max": max(times[command]),
+                        "times": times[command]} for command in (embark, java)]},
+          open(target, "w"), indent=1)
+print("%.2f\n%.2f\n%.3f" % (medians[embark] * 1000, medians[java] * 1000, ratio))
+PYTHON
+}
+
+hello_section() {
+    local launcher=$build/linux/bin/embark
+    local java=$jdk/bin/java
+    local folder=$work/hello
+    local javac round first second pooled output figures
+    add_heading "Hello: embark beside java ($jdk)"
     require_file "$launcher"
-    folder=$work/wine-process-$arch
-    mkdir -p "$folder"
-    cp "$launcher" "$folder/app.exe"
-    settings_with_runtime_folder "$folder/app.ini" "Z:${folder//\//\\}\\no-such-runtime"
-    whole_process "Wine $arch" "$folder" "hyperfine-wine-$arch.json" 30 3 "wine app.exe" \
-        "${on_wine_cpu[@]}"
-    # Debian's `wine` starts the 32-bit loader, which hands a 64-bit program
-    # over to the 64-bit one; started directly, the 64-bit loader skips that.
-    if [ $arch = x64 ] && [ -x /usr/lib/wine/wine64 ]; then
-        whole_process "Wine x64, 64-bit loader" "$folder" hyperfine-wine-x64-loader.json 30 3 \
-            "/usr/lib/wine/wine64 app.exe" "${on_wine_cpu[@]}"
+    if [ ! -x "$java" ]; then
+        echo "missing $java: set EMBARK_BENCH_JDK or run 'make setup'" >&2
+        exit 1
     fi
+    javac=$jdk/bin/javac
+    [ -x "$javac" ] || javac=javac
+
+    # The sample as a user lays it out, with the compiled class in classes/.
+    section "Hello: layout"
+    mkdir -p "$folder/classes"
+    "$javac" -d "$folder/classes" "$root/examples/hello/Hello.java"
+    cp "$launcher" "$folder/hello"
+    cat > "$folder/hello.ini" <<EOF
+[Java Runtime Environment]
+Main Class=Hello
+JRE Path=$jdk
+
+[Class Path]
+Class Path=classes
+EOF
+    local embark_command="./hello" java_command="$java -cp classes Hello"
+    local candidate
+    for candidate in "$embark_command" "$java_command"; do
+        # shellcheck disable=SC2086 # the command is split into words on purpose
+        output=$(cd "$folder" && $candidate)
+        echo "\$ $candidate"
+        echo "$output"
+        if ! grep -q '^runtime ' <<< "$output"; then
+            echo "$candidate did not run Hello" >&2
+            exit 1
+        fi
+    done
+
+    # Wall time, start to exit.
+    if [ $have_hyperfine = no ]; then
+        add_row "wall time, embark" "skipped" "" "(hyperfine not installed)"
+        add_row "wall time, java" "skipped" "" "(hyperfine not installed)"
+    else
+        local round_files=()
+        for round in $(seq 1 "$hello_rounds"); do
+            first=$embark_command second=$java_command
+            if [ $((round % 2)) = 0 ]; then
+                first=$java_command second=$embark_command
+            fi
+            section "Hello, wall time, round $round of $hello_rounds"
+            round_files+=("$results/hyperfine-hello-$round.json")
+            (cd "$folder" && hyperfine --style basic -N --warmup 3 --runs "$hello_runs" \
+                --export-json "$results/hyperfine-hello-$round.json" "$first" "$second")
+        done
+        pooled=$(pool_hello_rounds "$results/hyperfine-hello.json" "$embark_command" \
+            "$java_command" "${round_files[@]}")
+        mapfile -t figures <<< "$pooled"
+        local total=$((hello_rounds * hello_runs))
+        section "Hello, wall time: medians over $total runs of each"
+        printf 'embark: %s ms  java: %s ms  embark / java: %s\n' "${figures[@]}"
+        add_row "wall time, embark" "${figures[0]} ms" "" "$embark_command"
+        add_row "wall time, java" "${figures[1]} ms" "" "$java_command"
+        add_row "wall time, embark / java" "${figures[2]}" "<= 1.00" \
+            "medians of $total runs each, $hello_rounds rounds"
+    fi
+
+    # Peak resident set.
+    section "Hello, peak resident set"
+    (cd "$folder" && python3 "$root/bench/peak_rss.py" "$rss_runs" "$results/peak-rss-hello.json" \
+        "$embark_command" "$java_command")
+    mapfile -t figures < <(json_figures "$results/peak-rss-hello.json" \
+        '"%.1f" % (d["results"][0]["median_kib"] / 1024)' \
+        '"%.1f" % (d["results"][1]["median_kib"] / 1024)' \
+        '"%.3f" % list(d["ratio_to_last"].values())[0]')
+    add_row "peak RSS, embark" "${figures[0]} MiB" "" "$embark_command"
+    add_row "peak RSS, java" "${figures[1]} MiB" "" "$java_command"
+    add_row "peak RSS, embark / java" "${figures[2]}" "" "medians of $rss_runs runs each"
+}
+
+# --- Create VM: exec to the call of JNI_CreateJavaVM ------------------------
+
+create_vm_section() {
+    local launcher=$build/linux/bin/embark
+    local exec_clock=$build/linux/bench-bin/exec_clock
+    local floor=$build/linux/bench-bin/create_vm_floor
+    local runtime=$build/linux/bench-bin/clock-runtime
+    local folder=$work/create-vm
+    local label figures
+    add_heading "Exec to the call of JNI_CreateJavaVM (stand-in runtime)"
+    require_file "$launcher"
+    require_file "$exec_clock"
+    require_file "$floor"
+    require_file "$runtime/lib/server/libjvm.so"
+
+    mkdir -p "$folder/hello" "$folder/all-keys"
+    cp "$launcher" "$folder/hello/hello"
+    cat > "$folder/hello/hello.ini" <<EOF
+[Java Runtime Environment]
+Main Class=Hello
+JRE Path=$runtime
+
+[Class Path]
+Class Path=classes
+EOF
+    cp "$launcher" "$folder/all-keys/app"
+    settings_with_runtime_folder "$folder/all-keys/app.ini" "$runtime"
+
+    # label | json name | folder | goal | program
+    local runs=(
+        "launcher, sample settings|create-vm-hello.json|hello|< 1 ms|./hello"
+        "launcher, all-keys.ini|create-vm-all-keys.json|all-keys|< 1 ms|./app"
+        "C program calling it first (floor)|create-vm-floor.json|.||$floor"
+    )
+    local line json subfolder goal program
+    for line in "${runs[@]}"; do
+        IFS='|' read -r label json subfolder goal program <<< "$line"
+        section "Exec to JNI_CreateJavaVM, $label"
+        (cd "$folder/$subfolder" && python3 "$root/bench/exec_to_create_vm.py" "$clock_runs" \
+            "$results/$json" "$exec_clock" "$program")
+        mapfile -t figures < <(json_figures "$results/$json" \
+            '"%.0f" % d["median_us"]' '"%.0f" % d["p90_us"]')
+        add_row "$label" "${figures[0]} us (p90 ${figures[1]} us)" "$goal" \
+            "exec_clock ${program#"$build"/linux/} ($clock_runs runs)"
+    done
+}
+
+# --- Run --------------------------------------------------------------------
+
+for name in "${sections[@]}"; do
+    case $name in
+    settings) settings_section ;;
+    hello) hello_section ;;
+    create-vm) create_vm_section ;;
+    esac
 done
 
 # --- Summary ----------------------------------------------------------------
 
-section "Summary: start to the end of the settings load (all-keys.ini)"
+section "Summary"
 {
-    printf 'Measured\tMedian\tCommand\n'
+    printf 'Measured\tFigure\tGoal\tCommand\n'
     printf '%s\n' "${rows[@]}"
-} | awk -F'\t' '{ for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } }
-    END { for (r = 1; r <= NR; r++) printf "%-" width[1] "s   %" width[2] "s   %s\n", cell[r, 1], cell[r, 2], cell[r, 3] }'
+} | awk -F'\t' '
+    /^#/ { heading[NR] = substr($0, 2); next }
+    { for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } }
+    END {
+        for (r = 1; r <= NR; r++) {
+            if (r in heading) { printf "%s%s\n", (r > 2 ? "\n" : ""), heading[r]; continue }
+            printf "  %-" width[1] "s   %" width[2] "s   %-" width[3] "s   %s\n", cell[r, 1], cell[r, 2], cell[r, 3], cell[r, 4]
+        }
+    }'
 echo
-echo "In-process: settings_load_bench, median of the timed runs after a warm-up."
-echo "Whole process: hyperfine, start to exit; JSON in ${results#"$root"/}/."
-if [ "$wine_cpu" != all ]; then
-    echo "Wine rows: Wine and its server pinned to CPU $wine_cpu (EMBARK_BENCH_WINE_CPU=all unpins)."
+if selected settings; then
+    echo "In-process: settings_load_bench, median of the timed runs after a warm-up."
+    echo "Whole process: hyperfine, start to exit."
+    if [ "$wine_cpu" != all ]; then
+        echo "Wine rows: Wine and its server pinned to CPU $wine_cpu (EMBARK_BENCH_WINE_CPU=all unpins)."
+    fi
 fi
+if selected hello; then
+    echo "Hello: wall time with hyperfine, start to exit, rounds in alternating order;"
+    echo "  peak RSS is ru_maxrss from os.wait4 (the spawning Python's own pages set a floor of a few MiB)."
+fi
+if selected create-vm; then
+    echo "Create VM: exec_clock records the clock before the exec, the stand-in libjvm.so when"
+    echo "  JNI_CreateJavaVM is called; median and p90 of the runs after a warm-up."
+fi
+echo "JSON in ${results#"$root"/}/."

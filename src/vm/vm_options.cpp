@@ -184,10 +184,16 @@ void prepare_environment(platform::System& system, const Messages& messages, Lau
             size_t last = find_last_char(executable, separator, system.code_page);
             executable_folder = last == npos ? std::string() : executable.substr(0, last + 1);
         }
-        std::string library_path = state.library_path + executable_folder;
+        // The pieces are joined with the list separator where they would
+        // otherwise run into each other and form a folder name that exists nowhere.
+        std::string library_path = state.library_path;
+        if (library_path.back() != list_separator) {
+            library_path.push_back(list_separator);
+        }
+        library_path.append(executable_folder);
         library_path.append(1, list_separator).append(".");
         library_path.append(1, list_separator).append(path_reference);
-        library_path.append(home).append(1, separator).append("lib");
+        library_path.append(1, list_separator).append(home).append(1, separator).append("lib");
         state.options.push_back("-Djava.library.path=" + expanded(system, library_path));
     }
 

@@ -88,7 +88,7 @@ class JvmHosting(unittest.TestCase):
         result = self.run_app(app, env=dict(os.environ, PATH="/usr/bin"))
         found = properties(result.stdout)
         self.assertEqual(found["env.PATH"], f"/opt/tools:/usr/bin:{JAVA_HOME}/bin")
-        self.assertEqual(found["java.library.path"], f"/opt/native:{app.root}/:.:/usr/bin{JAVA_HOME}/lib")
+        self.assertEqual(found["java.library.path"], f"/opt/native:{app.root}/:.:/usr/bin:{JAVA_HOME}/lib")
 
     def test_class_path_is_required(self):
         app = self.app(class_path="")

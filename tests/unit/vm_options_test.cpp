@@ -176,7 +176,10 @@ TEST_F(VmOptionsTest, PrepareEnvironmentPublishesTheRuntime) {
         {"C:\\Tools;", "", "C:\\Tools;C:\\Windows;C:\\Java\\jre6\\bin", {}},
         // The library path sees the inherited search path, not the new one.
         {"C:\\Tools", "C:\\Lib;", "C:\\Tools;C:\\Windows;C:\\Java\\jre6\\bin",
-         {"-Djava.library.path=C:\\Lib;C:\\Apps\\;.;C:\\WindowsC:\\Java\\jre6\\lib"}},
+         {"-Djava.library.path=C:\\Lib;C:\\Apps\\;.;C:\\Windows;C:\\Java\\jre6\\lib"}},
+        // A value without its own separator is not glued to the executable's folder.
+        {"", "C:\\Lib", "C:\\Windows;C:\\Java\\jre6\\bin",
+         {"-Djava.library.path=C:\\Lib;C:\\Apps\\;.;C:\\Windows;C:\\Java\\jre6\\lib"}},
     };
     for (const Case& c : cases) {
         fake.environment.variables["Path"] = "C:\\Windows";
@@ -204,7 +207,7 @@ TEST_F(VmOptionsTest, PrepareEnvironmentWithPosixConventions) {
     EXPECT_EQ(fake.environment.variables["JX_JVM_PATH"], state.vm_library_path);
     EXPECT_EQ(fake.environment.variables["JX_JVM_HOME"], "/usr/lib/jvm/x");
     EXPECT_EQ(fake.environment.variables["PATH"], "/usr/bin:/usr/lib/jvm/x/bin");
-    EXPECT_EQ(state.options, Strings{"-Djava.library.path=/opt/lib:/opt/app/:.:/usr/bin/usr/lib/jvm/x/lib"});
+    EXPECT_EQ(state.options, Strings{"-Djava.library.path=/opt/lib:/opt/app/:.:/usr/bin:/usr/lib/jvm/x/lib"});
 }
 
 TEST_F(VmOptionsTest, AssembleOptions) {
@@ -253,7 +256,7 @@ TEST_F(VmOptionsTest, LibraryPathOptionComesFirstAndFileNamesStayUnexpanded) {
     state.library_path = "C:\\Lib;";
     prepare_environment(fake.system, messages, state);
     ASSERT_TRUE(assemble_options(fake.system, messages, state));
-    EXPECT_EQ(state.options, (Strings{"-Djava.library.path=C:\\Lib;C:\\Apps\\;.;C:\\WindowsC:\\Java\\jre6\\lib",
+    EXPECT_EQ(state.options, (Strings{"-Djava.library.path=C:\\Lib;C:\\Apps\\;.;C:\\Windows;C:\\Java\\jre6\\lib",
                                       "-Djava.class.path=app.jar", "-Xmx1m"}));
     EXPECT_EQ(state.output_file, "%TEMP%\\out.txt");
     EXPECT_EQ(state.error_file, "err.txt");

@@ -11,56 +11,57 @@ class LauncherSpineUnderWine(unittest.TestCase):
     def setUpClass(cls):
         cls.wine = Wine()
 
-    def each_arch(self):
+    def test_without_settings_file_prints_the_main_class_error(self):
         for arch in WINDOWS_ARCHES:
             with self.subTest(arch=arch):
-                yield arch
-
-    def test_without_settings_file_prints_the_main_class_error(self):
-        for arch in self.each_arch():
-            app = AppFolder(self, windows_launcher(arch), "tool.exe")
-            result = self.wine.run(app.executable)
-            self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
-            self.assertEqual(result.code, EXIT_FAILURE_SEEN)
-
-    def test_exit_code_is_minus_one_in_full(self):
-        for arch in self.each_arch():
-            app = AppFolder(self, windows_launcher(arch), "tool.exe")
-            result = self.wine.run_raw(arch, app.executable, "tool")
-            self.assertEqual(result.code, -1)
-            self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
-
-    def test_only_main_class_set_exits_quietly_when_no_runtime_is_found(self):
-        for arch in self.each_arch():
-            for newline in ("\n", "\r\n"):
                 app = AppFolder(self, windows_launcher(arch), "tool.exe")
-                app.write_settings("[Java Runtime Environment]\nMain Class=com.example.App\n", newline)
                 result = self.wine.run(app.executable)
-                self.assertEqual(result.stdout, "")
+                self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
                 self.assertEqual(result.code, EXIT_FAILURE_SEEN)
 
+    def test_exit_code_is_minus_one_in_full(self):
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                app = AppFolder(self, windows_launcher(arch), "tool.exe")
+                result = self.wine.run_raw(arch, app.executable, "tool")
+                self.assertEqual(result.code, -1)
+                self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
+
+    def test_only_main_class_set_exits_quietly_when_no_runtime_is_found(self):
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                for newline in ("\n", "\r\n"):
+                    app = AppFolder(self, windows_launcher(arch), "tool.exe")
+                    app.write_settings("[Java Runtime Environment]\nMain Class=com.example.App\n", newline)
+                    result = self.wine.run(app.executable)
+                    self.assertEqual(result.stdout, "")
+                    self.assertEqual(result.code, EXIT_FAILURE_SEEN)
+
     def test_settings_file_is_named_after_the_executable(self):
-        for arch in self.each_arch():
-            app = AppFolder(self, windows_launcher(arch), "other.exe")
-            app.write("tool.ini", "[Java Runtime Environment]\nMain Class=App\n")
-            self.assertEqual(self.wine.run(app.executable).stdout, MAIN_CLASS_MISSING)
-            app.write_settings("[java runtime environment]\n  main class  =  App  \n")
-            self.assertEqual(self.wine.run(app.executable).stdout, "")
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                app = AppFolder(self, windows_launcher(arch), "other.exe")
+                app.write("tool.ini", "[Java Runtime Environment]\nMain Class=App\n")
+                self.assertEqual(self.wine.run(app.executable).stdout, MAIN_CLASS_MISSING)
+                app.write_settings("[java runtime environment]\n  main class  =  App  \n")
+                self.assertEqual(self.wine.run(app.executable).stdout, "")
 
     def test_settings_are_read_from_the_executable_folder_not_the_current_one(self):
-        for arch in self.each_arch():
-            app = AppFolder(self, windows_launcher(arch), "tool.exe")
-            elsewhere = AppFolder(self, windows_helper(arch), "unused.exe")
-            elsewhere.write("tool.ini", "[Java Runtime Environment]\nMain Class=App\n")
-            result = self.wine.run(app.executable, cwd=elsewhere.root)
-            self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                app = AppFolder(self, windows_launcher(arch), "tool.exe")
+                elsewhere = AppFolder(self, windows_helper(arch), "unused.exe")
+                elsewhere.write("tool.ini", "[Java Runtime Environment]\nMain Class=App\n")
+                result = self.wine.run(app.executable, cwd=elsewhere.root)
+                self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
 
     def test_wine_sets_appdata_itself(self):
         # The per-user settings file lies under APPDATA as Windows programs see
         # it, which is Wine's own value, not the Linux environment's.
-        for arch in self.each_arch():
-            value = self.wine.windows_environment(arch, "APPDATA")
-            self.assertTrue(value and value.startswith("C:\\"), value)
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                value = self.wine.windows_environment(arch, "APPDATA")
+                self.assertTrue(value and value.startswith("C:\\"), value)
 
 
 if __name__ == "__main__":

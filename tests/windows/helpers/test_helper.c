@@ -11,6 +11,8 @@
  *                string table of EXE.
  *   resource EXE TYPE ID     writes the raw bytes of one resource (manifest: 24 1).
  *   version EXE KEY          prints a StringFileInfo value of the version resource.
+ *   memory       prints the total physical memory and the free virtual address
+ *                space in bytes, as the 64-bit memory status gives them.
  */
 #include <windows.h>
 #include <stdio.h>
@@ -155,6 +157,14 @@ static int version(const char *exe, const char *key) {
     return 0;
 }
 
+static int memory(void) {
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return 2;
+    printf("%llu %llu\n", (unsigned long long)status.ullTotalPhys, (unsigned long long)status.ullAvailVirtual);
+    return 0;
+}
+
 int main(int argc, char **argv) {
     if (argc >= 2 && strcmp(argv[1], "run") == 0) return run();
     if (argc >= 2 && strcmp(argv[1], "cmdline") == 0) {
@@ -170,6 +180,7 @@ int main(int argc, char **argv) {
     if (argc >= 5 && strcmp(argv[1], "strings") == 0) return strings(argv[2], atoi(argv[3]), atoi(argv[4]));
     if (argc >= 5 && strcmp(argv[1], "resource") == 0) return resource(argv[2], atoi(argv[3]), atoi(argv[4]));
     if (argc >= 4 && strcmp(argv[1], "version") == 0) return version(argv[2], argv[3]);
+    if (argc >= 2 && strcmp(argv[1], "memory") == 0) return memory();
     fprintf(stderr, "usage: test_helper run|cmdline|env|profile|strings|resource|version ...\n");
     return 2;
 }

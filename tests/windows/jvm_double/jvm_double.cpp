@@ -116,30 +116,28 @@ std::string current_directory() {
 // start of the reservation.
 std::optional<unsigned long long> reserved_stack_size() {
     using StackLimits = VOID(WINAPI*)(PULONG_PTR, PULONG_PTR);
-    ULONG_PTR low = 0;
-    ULONG_PTR high = 0;
     if (const HMODULE kernel32 = GetModuleHandleA("kernel32.dll")) {
         if (const FARPROC address = GetProcAddress(kernel32, "GetCurrentThreadStackLimits")) {
             StackLimits limits;
             std::memcpy(&limits, &address, sizeof limits);
+            ULONG_PTR low = 0;
+            ULONG_PTR high = 0;
             limits(&low, &high);
+            if (low != 0 && high > low) return high - low;
         }
     }
-    if (low == 0 || high <= low) {
-        // Windows before 8: the thread block's DeallocationStack.
-#ifdef _WIN64
-        constexpr std::size_t deallocation_stack = 0x1478;
-#else
-        constexpr std::size_t deallocation_stack = 0xE0C;
-#endif
-        const auto* teb = reinterpret_cast<const unsigned char*>(NtCurrentTeb());
-        void* bottom = nullptr;
-        std::memcpy(&bottom, teb + deallocation_stack, sizeof bottom);
-        low = reinterpret_cast<ULONG_PTR>(bottom);
-        high = reinterpret_cast<ULONG_PTR>(reinterpret_cast<const NT_TIB*>(teb)->StackBase);
+    // Windows before 8: the regions of the reservation the stack lives in.
+    MEMORY_BASIC_INFORMATION region{};
+    if (!VirtualQuery(&region, &region, sizeof region) || !region.AllocationBase) return std::nullopt;
+    void* const base = region.AllocationBase;
+    unsigned long long size = 0;
+    auto* address = static_cast<const unsigned char*>(base);
+    while (VirtualQuery(address, &region, sizeof region) && region.AllocationBase == base) {
+        size += region.RegionSize;
+        address += region.RegionSize;
     }
-    if (low == 0 || high <= low) return std::nullopt;
-    return high - low;
+    if (size == 0) return std::nullopt;
+    return size;
 }
 
 std::optional<long> parse_number(std::string_view text) {
@@ -160,6 +158,7 @@ struct Scenario {
     bool no_method = false;
     bool no_method_exception = false;
     bool no_file = false;
+    bool no_string = false;
     bool detach_fails = false;
     std::optional<long> exit_code;
     std::optional<long> create_result;
@@ -192,6 +191,8 @@ Scenario read_scenario() {
             scenario.no_method_exception = true;
         } else if (item == "no-file") {
             scenario.no_file = true;
+        } else if (item == "no-string") {
+            scenario.no_string = true;
         } else if (item == "detach-fails") {
             scenario.detach_fails = true;
         } else if (const auto code = number_after("exit:")) {
@@ -385,6 +386,10 @@ jobject JNICALL new_object_a(JNIEnv*, jclass type, jmethodID method_id, const jv
     Object* first = first_object(method_of(method_id), args);
 
     if (class_name == "java/lang/String") {
+        if (machine().scenario.no_string) {
+            throw_new("java.lang.OutOfMemoryError: no strings in this scenario");
+            return nullptr;
+        }
         if (first && first->kind == Kind::byte_array) {
             record("string " + first->text);
             return handle_of<jobject>(make(Kind::string, first->text, klass));
@@ -547,7 +552,7 @@ void JNICALL exception_describe(JNIEnv*) {
     const Object* exception = nullptr;
     {
         const std::lock_guard guard(vm.lock);
-        std::swap(exception, vm.pending);
+        exception = std::exchange(vm.pending, nullptr);
     }
     if (!exception) {
         record("exception-describe <none>");
@@ -563,32 +568,27 @@ void JNICALL exception_describe(JNIEnv*) {
     fail(std::string("unexpected ") + table + " #" + std::to_string(index), 97);
 }
 
-template <std::size_t Index> void JNICALL unexpected_function(JNIEnv*) { unexpected("JNI function", Index); }
-template <std::size_t Index> void JNICALL unexpected_invoke_function(JavaVM*) {
-    unexpected("JNI invoke function", Index);
-}
+struct FunctionStubs {
+    template <std::size_t Index> static void JNICALL function(JNIEnv*) { unexpected("JNI function", Index); }
+};
+struct InvokeStubs {
+    template <std::size_t Index> static void JNICALL function(JavaVM*) { unexpected("JNI invoke function", Index); }
+};
 
+// A table whose every slot holds a stub of its own.
 using Slot = void (*)();
-
-template <typename Table, std::size_t... Index, typename Stub>
-Table stub_table(std::index_sequence<Index...>, Stub) {
+template <typename Table, typename Stubs, std::size_t... Index>
+Table stub_table(std::index_sequence<Index...>) {
     static_assert(sizeof(Table) == sizeof...(Index) * sizeof(Slot));
-    const Slot slots[] = {reinterpret_cast<Slot>(&Stub::template function<Index>)...};
+    const Slot slots[] = {reinterpret_cast<Slot>(&Stubs::template function<Index>)...};
     Table table;
     std::memcpy(&table, slots, sizeof table);
     return table;
 }
 
-struct FunctionStubs {
-    template <std::size_t Index> static void JNICALL function(JNIEnv* env) { unexpected_function<Index>(env); }
-};
-struct InvokeStubs {
-    template <std::size_t Index> static void JNICALL function(JavaVM* vm) { unexpected_invoke_function<Index>(vm); }
-};
-
 const JNINativeInterface_ function_table = [] {
-    auto table = stub_table<JNINativeInterface_>(
-        std::make_index_sequence<sizeof(JNINativeInterface_) / sizeof(Slot)>(), FunctionStubs{});
+    auto table = stub_table<JNINativeInterface_, FunctionStubs>(
+        std::make_index_sequence<sizeof(JNINativeInterface_) / sizeof(Slot)>());
     table.FindClass = find_class;
     table.GetMethodID = get_method_id;
     table.GetStaticMethodID = get_static_method_id;
@@ -650,8 +650,8 @@ jint JNICALL get_env(JavaVM*, void** penv, jint version) {
 }
 
 const JNIInvokeInterface_ invoke_table = [] {
-    auto table = stub_table<JNIInvokeInterface_>(
-        std::make_index_sequence<sizeof(JNIInvokeInterface_) / sizeof(Slot)>(), InvokeStubs{});
+    auto table = stub_table<JNIInvokeInterface_, InvokeStubs>(
+        std::make_index_sequence<sizeof(JNIInvokeInterface_) / sizeof(Slot)>());
     table.DestroyJavaVM = destroy_java_vm;
     table.AttachCurrentThread = attach_current_thread;
     table.DetachCurrentThread = detach_current_thread;
@@ -741,7 +741,7 @@ void record_environment(const char* name) {
     if (!init->ignoreUnrecognized) {
         for (jint i = 0; i < init->nOptions; ++i) {
             const std::string_view option = init->options[i].optionString ? init->options[i].optionString : "";
-            if (option.substr(0, 9) == "-Xunknown") {
+            if (option.starts_with("-Xunknown")) {
                 record("create rejected " + std::string(option));
                 return JNI_ERR;
             }
