@@ -89,6 +89,17 @@ class VmUnderWine(unittest.TestCase):
                         self.assertEqual(start.arguments(), expected)
                         os.remove(app.path("record.txt"))
 
+    def test_quoted_program_name_with_blanks_is_dropped_whole(self):
+        for arch in WINDOWS_ARCHES:
+            with self.subTest(arch=arch):
+                app = self.app(arch)
+                folder = app.path("my app")
+                os.makedirs(folder)
+                for name in ("tool.exe", "tool.ini"):
+                    shutil.copy2(app.path(name), os.path.join(folder, name))
+                app.executable = os.path.join(folder, "tool.exe")
+                self.assertEqual(self.start(arch, app, "a b").arguments(), ["a", "b"])
+
     def test_unquoted_program_name_with_blanks_leaves_its_tail_as_arguments(self):
         for arch in WINDOWS_ARCHES:
             with self.subTest(arch=arch):
