@@ -31,7 +31,7 @@
 # under it run on; default the last CPU; "all" leaves them unpinned),
 # EMBARK_BENCH_JDK (the runtime of the hello section; default Debian's
 # OpenJDK 17), EMBARK_BENCH_HELLO_ROUNDS and EMBARK_BENCH_HELLO_RUNS (hyperfine
-# rounds, and runs of each program per round; default 4 and 30),
+# rounds, and runs of each program per round; default 12 and 20),
 # EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
 # EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200).
 #
@@ -54,8 +54,8 @@ native_runs=${EMBARK_BENCH_RUNS:-2000}
 wine_runs=${EMBARK_BENCH_WINE_RUNS:-500}
 wine_cpu=${EMBARK_BENCH_WINE_CPU:-$(($(nproc) - 1))}
 jdk=${EMBARK_BENCH_JDK:-/usr/lib/jvm/java-17-openjdk-amd64}
-hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-4}
-hello_runs=${EMBARK_BENCH_HELLO_RUNS:-30}
+hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-12}
+hello_runs=${EMBARK_BENCH_HELLO_RUNS:-20}
 rss_runs=${EMBARK_BENCH_RSS_RUNS:-20}
 clock_runs=${EMBARK_BENCH_CLOCK_RUNS:-200}
 on_wine_cpu=()
@@ -329,6 +329,7 @@ EOF
         add_row "wall time, java" "skipped" "" "(hyperfine not installed)"
     else
         local round_files=()
+        rm -f "$results"/hyperfine-hello-*.json
         for round in $(seq 1 "$hello_rounds"); do
             first=$embark_command second=$java_command
             if [ $((round % 2)) = 0 ]; then
@@ -413,12 +414,15 @@ EOF
 
 # --- Run --------------------------------------------------------------------
 
+durations=()
 for name in "${sections[@]}"; do
+    started=$SECONDS
     case $name in
     settings) settings_section ;;
     hello) hello_section ;;
     create-vm) create_vm_section ;;
     esac
+    durations+=("$name $((SECONDS - started)) s")
 done
 
 # --- Summary ----------------------------------------------------------------
@@ -453,3 +457,5 @@ if selected create-vm; then
     echo "  JNI_CreateJavaVM is called; median and p90 of the runs after a warm-up."
 fi
 echo "JSON in ${results#"$root"/}/."
+durations_text=$(printf ', %s' "${durations[@]}")
+echo "Time taken: ${durations_text:2}."

@@ -4,7 +4,7 @@
 #include "launcher/executable.h"
 #include "launcher/settings.h"
 #include "modes/single_instance.h"
-#include "runtime/discovery.h"
+#include "runtime/registry_search.h"
 #include "runtime/probing.h"
 #include "ui/missing_runtime_dialog.h"
 #include "vm/java_vm.h"
@@ -74,7 +74,7 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
     std::string message = missing_runtime_message(messages, state.jvm_type, state.minimum_version,
                                                   state.maximum_version);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, message, state.jvm_type, choice) != dialog_ok) {
+    if (show_missing_runtime_dialog(system, messages, message, state.jvm_type, choice) != dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;

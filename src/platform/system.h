@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,6 +99,25 @@ public:
     virtual uint64_t available_virtual() = 0;
 };
 
+// An open registry key; closed when the object goes.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    // The name of the subkey at `index`; false at the end of the list or on any error.
+    virtual bool subkey_name(uint32_t index, std::string& name) = 0;
+    // The raw data of a named value (its type is not examined); false when it
+    // cannot be read.
+    virtual bool value(const char* name, std::string& data) = 0;
+};
+
+// The keys below HKEY_LOCAL_MACHINE, read only.
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // nullptr when the key cannot be opened for reading.
+    virtual std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) = 0;
+};
+
 // Standard output of the process.
 class Console {
 public:
@@ -141,6 +161,10 @@ struct System {
     Libraries& libraries;
     Threads& threads;
     Memory& memory;
+    Registry& registry;
+    // False where the launcher has no windows (POSIX): what a dialog would
+    // show is printed instead.
+    bool has_dialogs;
 };
 
 // The real operating system of this build.

@@ -53,6 +53,39 @@ bool parse_version(std::string_view text, int32_t fill, const platform::CodePage
 
 namespace embark {
 
+int compare_versions(const VersionRecord& a, const VersionRecord& b) {
+    for (int i = 0; i < 4; ++i) {
+        if (a.components[i] != b.components[i]) {
+            return a.components[i] < b.components[i] ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+bool version_matches_preferred(const VersionRecord& runtime, const VersionRecord& preferred) {
+    if (versions_equal(runtime, preferred)) {
+        return true;
+    }
+    if (preferred.count == 0 || preferred.count > runtime.count) {
+        return false;
+    }
+    for (int32_t i = 0; i < preferred.count; ++i) {
+        if (runtime.components[i] != preferred.components[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool version_within_range(const VersionRecord& version, const VersionRecord& minimum,
+                          const VersionRecord& maximum) {
+    static const VersionRecord no_bound{};
+    if (compare_versions(version, minimum) < 0) {
+        return false;
+    }
+    return versions_equal(maximum, no_bound) || compare_versions(version, maximum) <= 0;
+}
+
 bool versions_equal(const VersionRecord& a, const VersionRecord& b) {
     for (int i = 0; i < 4; ++i) {
         if (a.components[i] != b.components[i]) {

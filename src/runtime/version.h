@@ -31,7 +31,14 @@ namespace embark {
 
 class Messages;
 
+// -1, 0 or +1 over the four components; the count takes no part.
+int compare_versions(const VersionRecord& a, const VersionRecord& b);
 bool versions_equal(const VersionRecord& a, const VersionRecord& b);
+// A preferred 1.6 (count 2) matches 1.6, 1.6.0 and 1.6.0_20, not 1.7.
+bool version_matches_preferred(const VersionRecord& runtime, const VersionRecord& preferred);
+// An all-zero maximum sets no upper bound.
+bool version_within_range(const VersionRecord& version, const VersionRecord& minimum,
+                          const VersionRecord& maximum);
 // All four components 0, or all four 65535.
 bool version_is_unset(const VersionRecord& version);
 // At least two components, up to the last that is neither 0 nor 65535: 1.6, 1.6.0.20.

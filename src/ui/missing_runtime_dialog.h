@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "launcher/messages.h"
 #include "platform/system.h"
 
 namespace embark {
@@ -17,8 +18,9 @@ struct RuntimeChoice {
 };
 
 // Shows the dialog modally; dialog_ok with the user's choice, anything else
-// when it was cancelled, closed or could not be created.
-int show_missing_runtime_dialog(platform::System& system, const std::string& message, int32_t jvm_type,
-                                RuntimeChoice& choice);
+// when it was cancelled, closed or could not be created. Where there are no
+// windows, the message and the download address are printed as an error line.
+int show_missing_runtime_dialog(platform::System& system, const Messages& messages,
+                                const std::string& message, int32_t jvm_type, RuntimeChoice& choice);
 
 } // namespace embark

@@ -1,6 +1,7 @@
 // Whole starts through the driver with the in-memory platform. Without a
 // runtime folder a start that gets past the settings ends at the
-// missing-runtime dialog, which cannot be shown: exit -1 without a message.
+// missing-runtime dialog, which cannot be shown: exit -1 without a message
+// (where there are no windows, the dialog's message is printed instead).
 // With one, a start goes as far as the VM library load and the option
 // assembly (the fake library's entry points cannot be called).
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "launcher/driver.h"
 #include "launcher/launcher_state.h"
 #include "launcher/messages.h"
+#include "runtime/version.h"
 
 namespace embark {
 namespace {
@@ -171,6 +173,113 @@ TEST_F(DriverLibraryTest, WithoutAPrivateRuntimeTheCurrentDirectoryIsProbed) {
     fake.files.existing.insert("bin\\client\\jvm.dll");
     EXPECT_EQ(run_launcher(fake.system), -1);
     EXPECT_EQ(fake.libraries.loaded, Strings{"bin\\client\\jvm.dll"});
+}
+
+constexpr const char* registry_entry = "Software\\JavaSoft\\Java Runtime Environment\\1.8.0_40";
+constexpr const char* registry_library = "C:\\Java\\jre8\\bin\\client\\jvm.dll";
+constexpr const char* registry_server_library = "C:\\Java\\jre8\\bin\\server\\jvm.dll";
+
+TEST_F(DriverLibraryTest, RuntimeSourcesInOrderOfPrecedence) {
+    struct Case {
+        bool remembered, beside, registry;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {true, true, true, remembered_library},
+        {false, true, true, private_library},
+        {false, false, true, registry_library},
+        {true, false, true, remembered_library},
+    };
+    for (const Case& c : cases) {
+        testing::FakeSystem local;
+        settings(local, c.remembered ? "C:\\Java\\jre6" : "C:\\Java\\gone");
+        if (c.remembered) {
+            local.files.existing.insert(remembered_library);
+        }
+        if (c.beside) {
+            local.files.existing.insert({"C:\\Apps\\bin\\java.dll", private_library});
+        }
+        if (c.registry) {
+            local.registry.add_java_home(registry_entry, "C:\\Java\\jre8");
+            local.files.existing.insert(registry_library);
+        }
+        for (const char* library : {remembered_library, private_library, registry_library}) {
+            local.libraries.libraries[library] = {}; // loads, but cannot create a VM
+        }
+        EXPECT_EQ(run_launcher(local.system), -1) << c.expected;
+        EXPECT_EQ(local.libraries.loaded, Strings{c.expected});
+        EXPECT_EQ(local.environment.variables["JX_JVM_PATH"], c.expected);
+    }
+}
+
+TEST_F(DriverLibraryTest, RegistryRuntimeIsUsedWithItsVersion) {
+    struct Case {
+        const char* jvm_type;
+        const char* expected;
+    };
+    // The scan probes JavaSoft runtime entries client first; the runtime's
+    // own lookup follows the JVM type.
+    const Case cases[] = {
+        {"", registry_library},
+        {"favor_server", registry_server_library},
+        {"server", registry_server_library},
+    };
+    for (const Case& c : cases) {
+        testing::FakeSystem local;
+        local.put_file("C:\\Apps\\tool.ini",
+                       std::string("[Java Runtime Environment]\nMain Class=App\nJVM Type=") + c.jvm_type + "\n");
+        local.registry.add_java_home(registry_entry, "C:\\Java\\jre8");
+        local.files.existing.insert({registry_library, registry_server_library});
+        Messages messages(local.system);
+        LauncherState state;
+        ASSERT_TRUE(initialise(local.system, messages, state)) << c.jvm_type;
+        EXPECT_EQ(state.vm_library_path, c.expected) << c.jvm_type;
+        EXPECT_EQ(format_version(state.selected_runtime_version), "1.8.0.40") << c.jvm_type;
+        EXPECT_EQ(local.output(), "");
+    }
+
+    // A remembered folder is used without the registry's version.
+    settings(fake, "C:\\Java\\jre6");
+    fake.files.existing.insert(remembered_library);
+    fake.registry.add_java_home(registry_entry, "C:\\Java\\jre8");
+    fake.files.existing.insert(registry_library);
+    Messages messages(fake.system);
+    LauncherState state;
+    ASSERT_TRUE(initialise(fake.system, messages, state));
+    EXPECT_EQ(state.vm_library_path, remembered_library);
+    EXPECT_TRUE(version_is_unset(state.selected_runtime_version));
+}
+
+TEST_F(DriverLibraryTest, NoRuntimeFoundIsPrintedWhereThereAreNoDialogs) {
+    const std::string prefix =
+        "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a JRE ";
+    const std::string suffix = " from: https://adoptium.net/temurin/releases/ \n";
+    struct Case {
+        const char* settings;
+        bool has_dialogs;
+        std::string expected;
+    };
+    // The registry's 1.6 runtime, with a client library only, fits none of these.
+    const Case cases[] = {
+        {"JVM Source=only_JDK\n", false, prefix + "(latest version)" + suffix},
+        {"JVM Type=server\n", false, prefix + "with a server JVM (latest version)" + suffix},
+        {"Minimum Version=1.7\n", false, prefix + "(minimum version 1.7)" + suffix},
+        {"Minimum Version=1.4\nMaximum Version=1.5\n", false, prefix + "(version between 1.4 and 1.5)" + suffix},
+        {"JVM Type=server\n", true, ""},
+    };
+    for (const Case& c : cases) {
+        testing::FakeSystem local;
+        local.system.has_dialogs = c.has_dialogs;
+        local.put_file("C:\\Apps\\tool.ini",
+                       std::string("[Java Runtime Environment]\nMain Class=App\n") + c.settings);
+        local.registry.add_java_home("Software\\JavaSoft\\Java Runtime Environment\\1.6.0_20", "C:\\Java\\jre6");
+        local.files.existing.insert(remembered_library);
+        const auto files_before = local.profiles.files;
+        EXPECT_EQ(run_launcher(local.system), -1) << c.settings;
+        EXPECT_EQ(local.output(), c.expected) << c.settings;
+        EXPECT_TRUE(local.libraries.loaded.empty()) << c.settings;
+        EXPECT_EQ(local.profiles.files, files_before) << c.settings;
+    }
 }
 
 TEST_F(DriverLibraryTest, MissingClassPathEndsTheStartAfterTheLoad) {

@@ -169,6 +169,21 @@ public:
     uint64_t available_virtual() override { return virtual_available; }
 };
 
+// Registry keys below HKEY_LOCAL_MACHINE: paths (without a trailing
+// backslash) to their values; subkeys follow from the paths. Records every
+// key that was opened.
+class FakeRegistry final : public platform::Registry {
+public:
+    std::map<std::string, std::map<std::string, std::string>> keys;
+    std::vector<std::string> opened;
+
+    // An entry with a "JavaHome" string value (stored with its terminating zero).
+    void add_java_home(const std::string& key, const std::string& home) {
+        keys[key]["JavaHome"] = home + std::string(1, '\0');
+    }
+    std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path) override;
+};
+
 // Owns one of each fake and the System that refers to them. Windows path
 // conventions unless changed.
 struct FakeSystem {
@@ -182,8 +197,9 @@ struct FakeSystem {
     FakeLibraries libraries;
     FakeThreads threads;
     FakeMemory memory;
+    FakeRegistry registry;
     platform::System system{windows_paths, windows_runtime, profiles, environment, files, process,
-                            code_page, resources, console, libraries, threads, memory};
+                            code_page, resources, console, libraries, threads, memory, registry, true};
 
     static constexpr platform::PathConventions windows_paths{'\\', ';', "Path", false};
     static constexpr platform::RuntimeLayout windows_runtime{"bin", "jvm.dll", "bin\\java.dll", false};

@@ -55,6 +55,8 @@ TEST(VersionParseTest, Table) {
         {"2147483647", 0, true, {largest, 0, 0, 0}, 1},
         {"2147483648", 0, true, {largest, 0, 0, 0}, 1},
         {"99999999999999999999999.5", 0, true, {largest, 5, 0, 0}, 2},
+        {"12345678901234567890", top, true, {largest, top, top, top}, 1},
+        {"1.18446744073709551616", 0, true, {1, largest, 0, 0}, 2},
         // The trail byte 0x31 of a double-byte character is no digit.
         {"\x82\x31 1.5", 0, true, {1, 5, 0, 0}, 2, true},
         {"\x82\x31 1.5", 0, true, {1, 1, 5, 0}, 3, false},
@@ -85,6 +87,103 @@ TEST(VersionFormatTest, PrintsAtLeastTwoComponentsUpToTheLastMeaningfulOne) {
     }
 }
 
+// Runtime versions as the registry names them and the settings' bounds, each
+// parsed as the launcher parses it.
+class VersionRulesTest : public ::testing::Test {
+protected:
+    VersionRecord runtime(const char* name) {
+        VersionRecord version;
+        parse_version(name, minimum_fill, code_page, version);
+        return version;
+    }
+
+    testing::FakeCodePage code_page;
+};
+
+TEST_F(VersionRulesTest, CompareAndEqualIgnoreTheCount) {
+    struct Case {
+        VersionRecord a, b;
+        int order;
+    };
+    const Case cases[] = {
+        {runtime("1.6"), runtime("1.6.0"), 0},
+        {runtime("1.6.0_20"), runtime("1.6"), 1},
+        {runtime("1.5.0_22"), runtime("1.6"), -1},
+        {runtime("1.10"), runtime("1.9.9_99"), 1},
+        {runtime("2"), runtime("1.99"), 1},
+        {runtime("abc"), runtime("0.0.0.0"), 0},
+        {runtime("99999999999"), runtime("65535.65535"), 1},
+    };
+    for (const Case& c : cases) {
+        const std::string label = format_version(c.a) + " vs " + format_version(c.b);
+        EXPECT_EQ(compare_versions(c.a, c.b), c.order) << label;
+        EXPECT_EQ(compare_versions(c.b, c.a), -c.order) << label;
+        EXPECT_EQ(versions_equal(c.a, c.b), c.order == 0) << label;
+    }
+}
+
+TEST_F(VersionRulesTest, MatchesPreferred) {
+    struct Case {
+        const char* runtime;
+        const char* preferred;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"1.6", "1.6", true},
+        {"1.6.0", "1.6", true},
+        {"1.6.0_20", "1.6", true},
+        {"1.7", "1.6", false},
+        {"1.60", "1.6", false},
+        {"16", "1", false},
+        {"1.6", "1.6.0", true}, // equal records, although the preferred count is larger
+        {"1.6", "1.6.0_20", false},
+        {"1.6.0_21", "1.6.0_20", false},
+        {"1.6.0.20", "1.6.0_20", true},
+        {"jre", "", true}, // a digit-free piece matches only an all-zero runtime
+        {"0.0", "none", true},
+        {"1.6", "", false},
+        {"0.0.0_1", "", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(version_matches_preferred(runtime(c.runtime), runtime(c.preferred)), c.matches)
+            << "runtime " << c.runtime << ", preferred '" << c.preferred << "'";
+    }
+}
+
+TEST_F(VersionRulesTest, WithinRangeOfTheSettings) {
+    struct Case {
+        const char* runtime;
+        const char* minimum;
+        const char* maximum;
+        bool within;
+    };
+    const Case cases[] = {
+        {"1.6.0_20", "", "1.6", true},
+        {"1.7", "", "1.6", false},
+        {"1.6.0_20", "", "1.6.0", true},
+        {"1.6.1", "", "1.6.0", false},
+        {"1.6", "1.6.0_10", "", false},
+        {"1.6.0_10", "1.6.0_10", "", true},
+        {"1.6.0_10", "1.6.0_10", "1.6.0_10", true},
+        {"1.6.0_11", "1.6.0_10", "1.6.0_10", false},
+        {"99.9", "", "", true},
+        {"jre", "", "", true},
+        {"jre", "1", "", false},
+        {"jre", "any", "1.6", true},
+        {"65534.9", "any", "any", true},
+        {"65536", "any", "any", false},
+        {"1.5.0_22", "1.5", "1.6", true},
+        {"1.4.2", "1.5", "1.6", false},
+        {"1.7.0", "", "no digits", true}, // an all-zero maximum sets no bound
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(version_within_range(runtime(c.runtime), minimum_version_from(c.minimum, code_page),
+                                       maximum_version_from(c.maximum, code_page)),
+                  c.within)
+            << c.runtime << " in [" << c.minimum << ", " << c.maximum << "]";
+    }
+}
+
 class VersionMessagesTest : public ::testing::Test {
 protected:
     std::string requirement(const char* minimum, const char* maximum) {
@@ -111,6 +210,9 @@ TEST_F(VersionMessagesTest, RequirementTextFromTheSettings) {
         {"1.6.0.0", "1.6.0.0", "version 1.6 is required"},
         {"1.6", "1.6", "version between 1.6 and 1.6"},
         {"1.5", "1.7.0_10", "version between 1.5 and 1.7.0.10"},
+        {"any", "1.6", "maximum version 1.6"},
+        {"Any", "ANY", "latest version"}, // "any" is matched exactly; no digits read as unset
+        {"1.6.0.0", "1.6.0.0.0", "version 1.6 is required"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(requirement(c.minimum, c.maximum), c.expected)

@@ -68,4 +68,15 @@ public:
     uint64_t available_virtual() override;
 };
 
+class PosixRegistry final : public Registry {
+public:
+    // The runtimes installed below `folder` stand in for the registry's
+    // JavaSoft "Java Runtime Environment" entries.
+    explicit PosixRegistry(std::string folder) : folder_(std::move(folder)) {}
+    std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) override;
+
+private:
+    std::string folder_;
+};
+
 } // namespace embark::platform::posix

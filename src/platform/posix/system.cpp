@@ -13,10 +13,12 @@ System& native_system() {
     static posix::PosixLibraries libraries;
     static posix::PosixThreads threads;
     static posix::PosixMemory memory;
+    static posix::PosixRegistry registry("/usr/lib/jvm");
     static System system{
         {'/', ':', "PATH", true},
         {"lib", "libjvm.so", "lib/libjava.so", true},
-        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory};
+        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
+        registry, false};
     return system;
 }
 

@@ -67,4 +67,9 @@ public:
     uint64_t available_virtual() override;
 };
 
+class Win32Registry final : public Registry {
+public:
+    std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) override;
+};
+
 } // namespace embark::platform::win32

@@ -1,0 +1,139 @@
+// On Linux the runtimes installed in one folder (Debian's /usr/lib/jvm) take
+// the registry's place: each folder there that is not a link is one entry
+// below the JavaSoft "Java Runtime Environment" key, named by the
+// JAVA_VERSION of its release file, with the folder as its "JavaHome".
+#include <dirent.h>
+#include <algorithm>
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/posix/posix_system.h"
+#include "platform/posix/unique_fd.h"
+
+namespace embark::platform::posix {
+
+namespace {
+
+constexpr std::string_view runtime_key = "Software\\JavaSoft\\Java Runtime Environment";
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+// JAVA_VERSION="17.0.2" of a runtime's release file; empty when there is none.
+std::string release_version(const std::string& home) {
+    UniqueFile file(std::fopen((home + "/release").c_str(), "rb"));
+    if (!file) {
+        return {};
+    }
+    char line[4096];
+    static constexpr std::string_view key = "JAVA_VERSION=";
+    while (std::fgets(line, sizeof line, file.get()) != nullptr) {
+        std::string_view text(line);
+        if (text.substr(0, key.size()) != key) {
+            continue;
+        }
+        text.remove_prefix(key.size());
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+            text.remove_suffix(1);
+        }
+        if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+            text = text.substr(1, text.size() - 2);
+        }
+        return std::string(text);
+    }
+    return {};
+}
+
+struct Installed {
+    std::string version;
+    std::string home;
+};
+
+std::vector<Installed> installed_runtimes(const std::string& folder) {
+    std::vector<Installed> runtimes;
+    std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(folder.c_str()));
+    if (!directory) {
+        return runtimes;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(directory.get())) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(std::move(name));
+        }
+    }
+    std::sort(names.begin(), names.end()); // a stable order, as the registry's
+    for (const std::string& name : names) {
+        std::string home = folder + "/" + name;
+        struct stat status;
+        if (::lstat(home.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+            continue; // links and files are no runtimes of their own
+        }
+        std::string version = release_version(home);
+        if (!version.empty()) {
+            runtimes.push_back({std::move(version), std::move(home)});
+        }
+    }
+    return runtimes;
+}
+
+class RuntimeListKey final : public RegistryKey {
+public:
+    explicit RuntimeListKey(std::vector<Installed> runtimes) : runtimes_(std::move(runtimes)) {}
+    bool subkey_name(uint32_t index, std::string& name) override {
+        if (index >= runtimes_.size()) {
+            return false;
+        }
+        name = runtimes_[index].version;
+        return true;
+    }
+    bool value(const char*, std::string&) override { return false; }
+
+private:
+    std::vector<Installed> runtimes_;
+};
+
+class RuntimeEntryKey final : public RegistryKey {
+public:
+    explicit RuntimeEntryKey(std::string home) : home_(std::move(home)) {}
+    bool subkey_name(uint32_t, std::string&) override { return false; }
+    bool value(const char* name, std::string& data) override {
+        if (std::string_view(name) != "JavaHome") {
+            return false;
+        }
+        data = home_;
+        data.push_back('\0'); // as the registry stores a string
+        return true;
+    }
+
+private:
+    std::string home_;
+};
+
+} // namespace
+
+std::unique_ptr<RegistryKey> PosixRegistry::open_local_machine(const std::string& path) {
+    std::string_view rest(path);
+    if (rest.substr(0, runtime_key.size()) != runtime_key) {
+        return nullptr;
+    }
+    rest.remove_prefix(runtime_key.size());
+    if (!rest.empty() && rest.front() == '\\') {
+        rest.remove_prefix(1);
+    }
+    std::vector<Installed> runtimes = installed_runtimes(folder_);
+    if (rest.empty()) {
+        return std::make_unique<RuntimeListKey>(std::move(runtimes));
+    }
+    for (const Installed& runtime : runtimes) {
+        if (runtime.version == rest) {
+            return std::make_unique<RuntimeEntryKey>(runtime.home);
+        }
+    }
+    return nullptr;
+}
+
+} // namespace embark::platform::posix

@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+namespace {
+
+class Win32RegistryKey final : public RegistryKey {
+public:
+    explicit Win32RegistryKey(UniqueRegistryKey key) : key_(std::move(key)) {}
+
+    bool subkey_name(uint32_t index, std::string& name) override {
+        char buffer[260];
+        DWORD length = sizeof buffer;
+        if (::RegEnumKeyExA(key_.get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        name.assign(buffer, length);
+        return true;
+    }
+
+    bool value(const char* name, std::string& data) override {
+        DWORD size = 0;
+        if (::RegQueryValueExA(key_.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+            return false;
+        }
+        data.assign(size, '\0');
+        if (size == 0) {
+            return true;
+        }
+        if (::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                               &size) != ERROR_SUCCESS) {
+            return false;
+        }
+        data.resize(size);
+        return true;
+    }
+
+private:
+    UniqueRegistryKey key_;
+};
+
+} // namespace
+
+std::unique_ptr<RegistryKey> Win32Registry::open_local_machine(const std::string& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return std::make_unique<Win32RegistryKey>(UniqueRegistryKey(key));
+}
+
+} // namespace embark::platform::win32
