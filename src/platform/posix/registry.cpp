@@ -121,7 +121,10 @@ std::unique_ptr<RegistryKey> PosixRegistry::open_local_machine(const std::string
         return nullptr;
     }
     rest.remove_prefix(runtime_key.size());
-    if (!rest.empty() && rest.front() == '\\') {
+    if (!rest.empty()) {
+        if (rest.front() != '\\') {
+            return nullptr; // another key whose name merely begins the same
+        }
         rest.remove_prefix(1);
     }
     std::vector<Installed> runtimes = installed_runtimes(folder_);
