@@ -4,15 +4,16 @@
     peak_rss.py RUNS JSON COMMAND [COMMAND...]
 
 Each COMMAND is one string, split as a POSIX shell splits words (no shell
-runs it). The commands are started in turn, RUNS rounds of one run each, in
-the current directory, with their output discarded; os.wait4 hands back the
-child's resource usage, whose ru_maxrss is its peak resident set in KiB.
+runs it; a program named without a slash is looked up in PATH). The
+commands are started in turn, RUNS rounds of one run each, in the current
+directory, with their output discarded; os.wait4 hands back the child's
+resource usage, whose ru_maxrss is its peak resident set in KiB.
 
 Prints, per command, the median, min and max in MiB; with two or more
 commands also the ratio of each median to the last one's. Writes every
 sample to JSON. A floor applies: the kernel counts the resident pages of the
-process that executed the program too, here this Python (a few MiB), so a
-program smaller than that reads as the interpreter's size.
+process that executed the program too, here this Python (about 14 MiB),
+so a program smaller than that reads as the interpreter's size.
 
 Measures and prints only; the exit code is 1 when a command cannot be started.
 """
@@ -27,10 +28,10 @@ def peak_rss_kib(arguments):
     """Runs one command to its end; its peak resident set in KiB."""
     devnull = os.open(os.devnull, os.O_RDWR)
     try:
-        pid = os.posix_spawn(arguments[0], arguments, os.environ,
-                             file_actions=[(os.POSIX_SPAWN_DUP2, devnull, 0),
-                                           (os.POSIX_SPAWN_DUP2, devnull, 1),
-                                           (os.POSIX_SPAWN_DUP2, devnull, 2)])
+        pid = os.posix_spawnp(arguments[0], arguments, os.environ,
+                              file_actions=[(os.POSIX_SPAWN_DUP2, devnull, 0),
+                                            (os.POSIX_SPAWN_DUP2, devnull, 1),
+                                            (os.POSIX_SPAWN_DUP2, devnull, 2)])
     finally:
         os.close(devnull)
     _, status, usage = os.wait4(pid, 0)

@@ -8,8 +8,9 @@
 #              - in-process: settings_load_bench times the start up to the end
 #                of the settings load, natively and under Wine (x64 and x86);
 #              - whole process, start to exit, with hyperfine: the real
-#                launcher, whose "JRE Path" names a folder that does not exist,
-#                so it ends (exit code 255) right after the settings load and
+#                launcher, whose "JRE Path" names a folder that does not exist
+#                and whose "Minimum Version" no installed runtime reaches, so
+#                it ends (exit code 255) right after the settings load and
 #                the runtime search.
 # hello      the sample class examples/hello/Hello.java started by the Linux
 #            launcher and by the JDK's own `java`, same runtime, same class
@@ -31,7 +32,7 @@
 # under it run on; default the last CPU; "all" leaves them unpinned),
 # EMBARK_BENCH_JDK (the runtime of the hello section; default Debian's
 # OpenJDK 17), EMBARK_BENCH_HELLO_ROUNDS and EMBARK_BENCH_HELLO_RUNS (hyperfine
-# rounds, and runs of each program per round; default 12 and 20),
+# rounds, and runs of each program per round; default 24 and 10),
 # EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
 # EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200).
 #
@@ -54,8 +55,8 @@ native_runs=${EMBARK_BENCH_RUNS:-2000}
 wine_runs=${EMBARK_BENCH_WINE_RUNS:-500}
 wine_cpu=${EMBARK_BENCH_WINE_CPU:-$(($(nproc) - 1))}
 jdk=${EMBARK_BENCH_JDK:-/usr/lib/jvm/java-17-openjdk-amd64}
-hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-12}
-hello_runs=${EMBARK_BENCH_HELLO_RUNS:-20}
+hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-24}
+hello_runs=${EMBARK_BENCH_HELLO_RUNS:-10}
 rss_runs=${EMBARK_BENCH_RSS_RUNS:-20}
 clock_runs=${EMBARK_BENCH_CLOCK_RUNS:-200}
 on_wine_cpu=()
@@ -117,6 +118,13 @@ require_file() {
 settings_with_runtime_folder() { # target, folder
     local folder=${2//\\/\\\\}
     sed "s|^JRE Path=.*|JRE Path=${folder//|/\\|}|" "$settings" > "$1"
+}
+
+# The same, where no installed runtime fits either, so that a start ends
+# right after the runtime search.
+settings_without_runtime() { # target, folder
+    settings_with_runtime_folder "$1" "$2"
+    sed -i "s|^Minimum Version=.*|Minimum Version=99|" "$1"
 }
 
 # The median printed by settings_load_bench, in microseconds.
@@ -231,7 +239,7 @@ settings_section() {
         folder=$work/native-process
         mkdir -p "$folder"
         cp "$launcher" "$folder/app"
-        settings_with_runtime_folder "$folder/app.ini" "$folder/no-such-runtime"
+        settings_without_runtime "$folder/app.ini" "$folder/no-such-runtime"
         whole_process "native" "$folder" hyperfine-native.json 300 20 "./app"
     fi
 
@@ -246,7 +254,7 @@ settings_section() {
         folder=$work/wine-process-$arch
         mkdir -p "$folder"
         cp "$launcher" "$folder/app.exe"
-        settings_with_runtime_folder "$folder/app.ini" "Z:${folder//\//\\}\\no-such-runtime"
+        settings_without_runtime "$folder/app.ini" "Z:${folder//\//\\}\\no-such-runtime"
         whole_process "Wine $arch" "$folder" "hyperfine-wine-$arch.json" 30 3 "wine app.exe" \
             "${on_wine_cpu[@]}"
         # Debian's `wine` starts the 32-bit loader, which hands a 64-bit program
@@ -262,10 +270,11 @@ settings_section() {
 
 # Pools the runs of the hello rounds (hyperfine JSON exports) per command and
 # writes the medians to one JSON file; prints embark's median, java's median
-# (milliseconds) and their ratio, one per line.
+# (milliseconds), their ratio and the 95% bootstrap interval of the ratio
+# (the runs of each resampled 1000 times), one per line.
 pool_hello_rounds() { # target json, embark command, java command, round json...
     python3 - "$@" <<'PYTHON'
-import json, statistics, sys
+import json, random, statistics, sys
 target, embark, java, rounds = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 times = {embark: [], java: []}
 for path in rounds:
@@ -273,13 +282,21 @@ for path in rounds:
         times[result["command"]].extend(result["times"])
 medians = {command: statistics.median(samples) for command, samples in times.items()}
 ratio = medians[embark] / medians[java]
+generator = random.Random(1)
+def resampled_median(samples):
+    return statistics.median(generator.choices(samples, k=len(samples)))
+ratios = sorted(resampled_median(times[embark]) / resampled_median(times[java])
+                for _ in range(1000))
+interval = (ratios[25], ratios[974])
 json.dump({"rounds": rounds, "ratio_embark_to_java": ratio,
+           "ratio_bootstrap_95": interval,
            "results": [{"command": command, "runs": len(times[command]),
                         "median": medians[command], "mean": statistics.fmean(times[command]),
                         "min": min(times[command]), "max": max(times[command]),
                         "times": times[command]} for command in (embark, java)]},
           open(target, "w"), indent=1)
-print("%.2f\n%.2f\n%.3f" % (medians[embark] * 1000, medians[java] * 1000, ratio))
+print("%.2f\n%.2f\n%.3f\n%.2f-%.2f" % (medians[embark] * 1000, medians[java] * 1000, ratio,
+                                      interval[0], interval[1]))
 PYTHON
 }
 
@@ -345,11 +362,12 @@ EOF
         mapfile -t figures <<< "$pooled"
         local total=$((hello_rounds * hello_runs))
         section "Hello, wall time: medians over $total runs of each"
-        printf 'embark: %s ms  java: %s ms  embark / java: %s\n' "${figures[@]}"
+        printf 'embark: %s ms  java: %s ms  embark / java: %s (95%% bootstrap interval %s)\n' \
+            "${figures[@]}"
         add_row "wall time, embark" "${figures[0]} ms" "" "$embark_command"
         add_row "wall time, java" "${figures[1]} ms" "" "$java_command"
         add_row "wall time, embark / java" "${figures[2]}" "<= 1.00" \
-            "medians of $total runs each, $hello_rounds rounds"
+            "medians of $total runs each, $hello_rounds rounds; 95% interval ${figures[3]}"
     fi
 
     # Peak resident set.
@@ -450,7 +468,7 @@ if selected settings; then
 fi
 if selected hello; then
     echo "Hello: wall time with hyperfine, start to exit, rounds in alternating order;"
-    echo "  peak RSS is ru_maxrss from os.wait4 (the spawning Python's own pages set a floor of a few MiB)."
+    echo "  peak RSS is ru_maxrss from os.wait4 (the spawning Python's own pages set a floor of about 14 MiB)."
 fi
 if selected create-vm; then
     echo "Create VM: exec_clock records the clock before the exec, the stand-in libjvm.so when"

