@@ -55,6 +55,27 @@ class LauncherSpineUnderWine(unittest.TestCase):
                 result = self.wine.run(app.executable, cwd=elsewhere.root)
                 self.assertEqual(result.stdout, MAIN_CLASS_MISSING)
 
+    def test_hostile_settings_files_neither_crash_nor_hang(self):
+        # Read through Windows' own profile functions: a 10 MiB file, binary
+        # bytes and NULs, 100,000 keys, a value of 1 MiB. The main class comes
+        # last, so the start reaches the runtime search and, finding none,
+        # ends quietly; had it not been read, its error would be printed.
+        section = b"[Java Runtime Environment]\n"
+        binary = bytes(byte for byte in range(256) if byte not in b"[\r\n") * 64
+        files = {
+            "ten-mebibytes": b"[Filler]\n" + (b"k=" + b"v" * 1021 + b"\n") * 10240 + section,
+            "binary-and-nuls": section + binary + b"\n\0\0\0\n",
+            "many-keys": section + b"".join(b"key%d=%d\n" % (i, i) for i in range(100000)),
+            "long-value": section + b"JRE Path=" + b"p" * (1 << 20) + b"\n",
+        }
+        for arch in WINDOWS_ARCHES:
+            for name, text in files.items():
+                with self.subTest(arch=arch, file=name):
+                    app = AppFolder(self, windows_launcher(arch), "tool.exe")
+                    app.write_settings(text + b"Main Class=App\n")
+                    result = self.wine.run(app.executable)
+                    self.assertEqual((result.code, result.stdout), (EXIT_FAILURE_SEEN, ""))
+
     def test_wine_sets_appdata_itself(self):
         # The per-user settings file lies under APPDATA as Windows programs see
         # it, which is Wine's own value, not the Linux environment's.

@@ -55,7 +55,7 @@ def corpus():
     add("utf8-bom", b"\xef\xbb\xbf[Java Runtime Environment]\nMain Class=bom\n")
     add("high-bytes", b"[Java Runtime Environment]\nMain Class=caf\xe9 \xfc\xdf\nJRE Path=C:\\\xc4pfel\\\n")
     add("empty", "")
-    long_value = "x" * 300000
+    long_value = "x" * (1 << 20)
     add("long-values", "[Java Runtime Environment]\nMain Class=" + long_value + "\n"
                        "JRE Path=\"" + "q" * 255 + "\"\n[Application]\nSingle Instance=" + "y" * 255 + "\n"
                        "[Class Path]\nClass Path=" + "z" * 254 + "\n")
