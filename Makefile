@@ -41,10 +41,12 @@ test: setup
 	$(MAKE) build
 	ctest --preset linux
 
-demo: linux
+demo: setup
+	$(MAKE) linux
 	@bash examples/hello/run-demo.sh
 
-bench: build
+bench: setup
+	$(MAKE) build
 	@bash bench/run.sh
 
 clean:
