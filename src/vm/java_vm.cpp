@@ -60,33 +60,30 @@ std::string reason_text(const Messages& messages, jint result) {
     return {};
 }
 
+// A new object of the class through its one-argument constructor; null on failure.
+jobject construct(JNIEnv* env, const char* class_name, const char* signature, jobject argument) {
+    jclass type = env->FindClass(class_name);
+    if (type == nullptr) {
+        return nullptr;
+    }
+    jmethodID constructor = env->GetMethodID(type, "<init>", signature);
+    if (constructor == nullptr) {
+        return nullptr;
+    }
+    return env->NewObject(type, constructor, argument);
+}
+
 // Replaces System.out or System.err with a print stream on the named file.
 bool redirect_stream(JNIEnv* env, const std::string& file_name, const char* setter) {
     jobject name = make_java_string(env, file_name);
     if (name == nullptr) {
         return false;
     }
-    jclass file_stream_class = env->FindClass("java/io/FileOutputStream");
-    if (file_stream_class == nullptr) {
-        return false;
-    }
-    jmethodID file_stream_init = env->GetMethodID(file_stream_class, "<init>", "(Ljava/lang/String;)V");
-    if (file_stream_init == nullptr) {
-        return false;
-    }
-    jobject file_stream = env->NewObject(file_stream_class, file_stream_init, name);
+    jobject file_stream = construct(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name);
     if (file_stream == nullptr) {
         return false;
     }
-    jclass print_stream_class = env->FindClass("java/io/PrintStream");
-    if (print_stream_class == nullptr) {
-        return false;
-    }
-    jmethodID print_stream_init = env->GetMethodID(print_stream_class, "<init>", "(Ljava/io/OutputStream;)V");
-    if (print_stream_init == nullptr) {
-        return false;
-    }
-    jobject print_stream = env->NewObject(print_stream_class, print_stream_init, file_stream);
+    jobject print_stream = construct(env, "java/io/PrintStream", "(Ljava/io/OutputStream;)V", file_stream);
     if (print_stream == nullptr) {
         return false;
     }
