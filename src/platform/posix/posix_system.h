@@ -10,6 +10,14 @@ public:
     std::string read(const std::string& file, const char* section, const char* key) override;
     bool write(const std::string& file, const char* section, const char* key,
                const std::string& value) override;
+
+private:
+    // A start reads a dozen keys of one file: it is read from disk once, as
+    // the Windows profile functions keep theirs.
+    const std::string* contents_of(const std::string& file);
+    std::string cached_file_;
+    std::string cached_contents_;
+    bool cached_exists_ = false;
 };
 
 class PosixEnvironment final : public Environment {
@@ -33,6 +41,9 @@ public:
     std::vector<std::string> argument_vector() override;
     bool is_nt_family() override;
     void use_system_default_locale() override;
+
+private:
+    std::string executable_; // asked for by several steps of a start: found once
 };
 
 // UTF-8 and the single-byte sets: no byte opens a double-byte character.

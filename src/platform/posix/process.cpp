@@ -7,6 +7,10 @@
 namespace embark::platform::posix {
 
 bool PosixProcess::executable_path(std::string& path, unsigned long& error) {
+    if (!executable_.empty()) {
+        path = executable_;
+        return true;
+    }
     // The link's target may be of any length: grow until it fits.
     std::string buffer(256, '\0');
     for (;;) {
@@ -17,6 +21,7 @@ bool PosixProcess::executable_path(std::string& path, unsigned long& error) {
         }
         if (static_cast<size_t>(length) < buffer.size()) {
             buffer.resize(static_cast<size_t>(length));
+            executable_ = buffer;
             path = std::move(buffer);
             return true;
         }

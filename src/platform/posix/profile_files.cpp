@@ -27,12 +27,20 @@ bool read_whole_file(const std::string& path, std::string& contents) {
 
 } // namespace
 
+const std::string* PosixProfileFiles::contents_of(const std::string& file) {
+    if (file != cached_file_) {
+        cached_file_ = file;
+        cached_exists_ = read_whole_file(file, cached_contents_);
+    }
+    return cached_exists_ ? &cached_contents_ : nullptr;
+}
+
 std::string PosixProfileFiles::read(const std::string& file, const char* section, const char* key) {
-    std::string contents;
-    if (!read_whole_file(file, contents)) {
+    const std::string* contents = contents_of(file);
+    if (contents == nullptr) {
         return {};
     }
-    return ini::find_value(contents, section, key).value_or(std::string());
+    return ini::find_value(*contents, section, key).value_or(std::string());
 }
 
 bool PosixProfileFiles::write(const std::string& file, const char* section, const char* key,
@@ -40,6 +48,7 @@ bool PosixProfileFiles::write(const std::string& file, const char* section, cons
     std::string contents;
     read_whole_file(file, contents); // a missing file is created
     std::string updated = ini::set_value(contents, section, key, value);
+    cached_file_.clear(); // the next read sees the file as written
     // Write beside it and rename, so a failed write never leaves half a file.
     std::string temporary = file + ".new";
     {

@@ -5,6 +5,10 @@
 namespace embark::platform::win32 {
 
 bool Win32Process::executable_path(std::string& path, unsigned long& error) {
+    if (!executable_.empty()) {
+        path = executable_;
+        return true;
+    }
     // The path may be longer than MAX_PATH: grow until it is not cut.
     std::string buffer(MAX_PATH, '\0');
     for (;;) {
@@ -16,6 +20,7 @@ bool Win32Process::executable_path(std::string& path, unsigned long& error) {
         }
         if (length < size) {
             buffer.resize(length);
+            executable_ = buffer;
             path = std::move(buffer);
             return true;
         }

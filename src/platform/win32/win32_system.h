@@ -33,6 +33,9 @@ public:
     std::vector<std::string> argument_vector() override;
     bool is_nt_family() override;
     void use_system_default_locale() override;
+
+private:
+    std::string executable_; // asked for by several steps of a start: found once
 };
 
 class Win32CodePage final : public CodePage {
