@@ -23,6 +23,16 @@
 #            with the sample's settings and with all-keys.ini, and for a C
 #            program that calls JNI_CreateJavaVM first thing (the floor: exec
 #            and dynamic loading alone).
+# registry   the registry search and the runtime selection with n installed
+#            runtimes, n = 10, 100 and 1000:
+#              - natively, with registry_search_bench (Google Benchmark) against
+#                an in-memory registry and file system, for n = 10 to 3000,
+#                with the library's fit of the growth (Big-O and RMS);
+#              - under Wine (x64 and x86), with registry_search_bench_wine
+#                against the prefix's registry, filled with n entries by
+#                `wine reg import` (/reg:64 or /reg:32), each JavaHome a
+#                folder with an empty bin\client\jvm.dll;
+#            and a table of the time per call and per runtime.
 #
 # Measures and prints only; it fails when a program cannot be run at all.
 #
@@ -34,7 +44,9 @@
 # OpenJDK 17), EMBARK_BENCH_HELLO_ROUNDS and EMBARK_BENCH_HELLO_RUNS (hyperfine
 # rounds, and runs of each program per round; default 24 and 10),
 # EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
-# EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200).
+# EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200),
+# EMBARK_BENCH_REGISTRY_WINE_RUNS (registry runs under Wine at n = 10, scaled
+# by 10 / n for the larger n, at least 15; default 1000).
 #
 # Why one CPU for Wine: every profile read is a round trip to the wineserver,
 # and on small virtual machines a wake-up on the other CPU costs far more than
@@ -59,19 +71,22 @@ hello_rounds=${EMBARK_BENCH_HELLO_ROUNDS:-24}
 hello_runs=${EMBARK_BENCH_HELLO_RUNS:-10}
 rss_runs=${EMBARK_BENCH_RSS_RUNS:-20}
 clock_runs=${EMBARK_BENCH_CLOCK_RUNS:-200}
+registry_wine_runs=${EMBARK_BENCH_REGISTRY_WINE_RUNS:-1000}
+registry_counts=(10 100 1000)
+registry_table=
 on_wine_cpu=()
 if [ "$wine_cpu" != all ]; then
     on_wine_cpu=(taskset -c "$wine_cpu")
 fi
 
-all_sections=(settings hello create-vm)
+all_sections=(settings hello create-vm registry)
 sections=("$@")
 if [ ${#sections[@]} -eq 0 ]; then
     sections=("${all_sections[@]}")
 fi
 for name in "${sections[@]}"; do
     case $name in
-    settings | hello | create-vm) ;;
+    settings | hello | create-vm | registry) ;;
     *)
         echo "usage: bench/run.sh [${all_sections[*]}]..." >&2
         exit 2
@@ -168,6 +183,25 @@ else
     echo "hyperfine is not installed ('make setup'): the hyperfine measurements are skipped" >&2
 fi
 
+# Makes the Wine prefix and starts its server, once for all sections; false
+# (with a note) when Wine is not installed.
+start_wine() {
+    if [ "$wine_started" = yes ]; then
+        return 0
+    fi
+    if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
+        echo "wine is not installed ('make setup'): the Wine measurements are skipped" >&2
+        return 1
+    fi
+    local started=$SECONDS
+    section "Wine prefix"
+    mkdir -p "$WINEPREFIX"
+    "${on_wine_cpu[@]}" wineserver -p
+    wine_started=yes
+    "${on_wine_cpu[@]}" wineboot --init >/dev/null 2>&1
+    echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
+}
+
 # --- Settings: start to the end of the settings load ------------------------
 
 # Runs hyperfine in the folder of the program; the launcher exits with 255
@@ -183,7 +217,7 @@ whole_process() { # label, folder, json name, runs, warm-up runs, command, [pref
 }
 
 settings_section() {
-    local output folder arch preset bench_exe launcher started
+    local output folder arch preset bench_exe launcher
     add_heading "Start to the end of the settings load (all-keys.ini)"
 
     # In-process, native.
@@ -199,17 +233,8 @@ settings_section() {
 
     # In-process, under Wine.
     local have_wine=no
-    if command -v wine >/dev/null && command -v wineserver >/dev/null; then
+    if start_wine; then
         have_wine=yes
-        section "Wine prefix"
-        started=$SECONDS
-        mkdir -p "$WINEPREFIX"
-        "${on_wine_cpu[@]}" wineserver -p
-        wine_started=yes
-        "${on_wine_cpu[@]}" wineboot --init >/dev/null 2>&1
-        echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
-    else
-        echo "wine is not installed ('make setup'): the Wine measurements are skipped" >&2
     fi
 
     for arch in x64 x86; do
@@ -430,6 +455,126 @@ EOF
     done
 }
 
+# --- Registry: search and selection with n installed runtimes --------------
+
+# A REGEDIT4 file that registers n runtimes below the JavaSoft "Java Runtime
+# Environment" key in a shuffled order: entry 1.<i/100>.<i%100>_<i>, whose
+# JavaHome is <folder>/<i> as Wine spells it (Z:\...).
+registry_file() { # target, n, folder
+    python3 - "$@" <<'PYTHON'
+import random, sys
+target, n, folder = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+home = "Z:" + folder.replace("/", "\\")
+order = list(range(n))
+random.Random(n).shuffle(order)
+with open(target, "w") as out:
+    out.write("REGEDIT4\n\n")
+    for i in order:
+        out.write("[HKEY_LOCAL_MACHINE\\Software\\JavaSoft\\Java Runtime Environment\\1.%d.%d_%d]\n"
+                  % (i // 100, i % 100, i))
+        out.write('"JavaHome"="%s"\n\n' % ("%s\\%d" % (home, i)).replace("\\", "\\\\"))
+PYTHON
+}
+
+registry_section() {
+    local bench_native=$build/linux/bench-bin/registry_search_bench
+    local json=$results/registry-search-native.json
+    local runtimes=$work/registry-runtimes
+    local arch preset view folder n runs output candidates median
+    local -A native_us wine_us
+    add_heading "Registry search and selection, n installed runtimes"
+
+    # Natively, in memory, with Google Benchmark's fit of the growth.
+    require_file "$bench_native"
+    section "Native, in-memory registry and file system (Google Benchmark)"
+    "$bench_native" --benchmark_out="$json" --benchmark_out_format=json
+    local fits
+    mapfile -t fits < <(python3 - "$json" "${registry_counts[@]}" <<'PYTHON'
+import json, sys
+d = json.load(open(sys.argv[1]))
+by_name = {b["name"]: b for b in d["benchmarks"]}
+for n in sys.argv[2:]:
+    b = by_name["RegistrySearch/" + n]
+    assert b["time_unit"] == "us"
+    print("%s %.1f" % (n, b["real_time"]))
+for family in ("RegistrySearch", "RegistrySearchPreferredNone"):
+    big_o, rms = by_name[family + "_BigO"], by_name[family + "_RMS"]
+    print("fit\t%s\t%.1f %s %s, RMS %.0f %%" % (family, big_o["real_coefficient"], big_o["time_unit"],
+                                             big_o["big_o"], rms["rms"] * 100))
+PYTHON
+    )
+    local line family figure
+    for line in "${fits[@]}"; do
+        if [[ $line == fit$'\t'* ]]; then
+            IFS=$'\t' read -r _ family figure <<< "$line"
+            add_row "native fit, $family" "$figure" "<= n log n" "registry_search_bench (n = 10 to 3000)"
+        else
+            native_us[${line% *}]=${line#* }
+        fi
+    done
+
+    # Under Wine, against the prefix's registry: the same n entries in the
+    # view of each program (/reg:64 for x64, /reg:32 for x86), each JavaHome
+    # a folder with an empty bin\client\jvm.dll.
+    local have_wine=no
+    if start_wine; then
+        have_wine=yes
+        mkdir -p "$runtimes"
+        (cd "$runtimes" && for ((n = 0; n < registry_counts[-1]; n++)); do
+            mkdir -p "$n/bin/client" && : > "$n/bin/client/jvm.dll"
+        done)
+    fi
+    for arch in x64 x86; do
+        if [ $have_wine = no ]; then
+            add_row "Wine $arch" "skipped" "" "(wine not installed)"
+            continue
+        fi
+        preset=$([ $arch = x64 ] && echo win64 || echo win32)
+        view=$([ $arch = x64 ] && echo 64 || echo 32)
+        folder=$work/registry-$arch
+        mkdir -p "$folder"
+        require_file "$build/$preset/bench-bin/registry_search_bench_wine.exe"
+        cp "$build/$preset/bench-bin/registry_search_bench_wine.exe" "$folder/"
+        for n in "${registry_counts[@]}"; do
+            runs=$((registry_wine_runs * 10 / n))
+            [ "$runs" -ge 15 ] || runs=15
+            section "Wine $arch, $n runtimes (build/$preset, /reg:$view, $runs runs)"
+            registry_file "$folder/runtimes-$n.reg" "$n" "$runtimes"
+            "${on_wine_cpu[@]}" wine reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
+            "${on_wine_cpu[@]}" wine reg import "Z:${folder//\//\\}\\runtimes-$n.reg" "/reg:$view" >/dev/null 2>&1
+            output=$(cd "$folder" && "${on_wine_cpu[@]}" wine registry_search_bench_wine.exe "$runs" | tr -d '\r')
+            echo "$output"
+            candidates=$(sed -n 's/^candidates: \([0-9]*\),.*/\1/p' <<< "$output")
+            if [ "$candidates" != "$n" ]; then
+                echo "note: the scan accepted ${candidates:-no} entries of $n" >&2
+            fi
+            median=$(median_of <<< "$output")
+            wine_us[$arch,$n]=$median
+            add_row "Wine $arch, n = $n" "$median us" "" "wine registry_search_bench_wine.exe $runs"
+        done
+        "${on_wine_cpu[@]}" wine reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
+    done
+
+    # The table: time of one search and selection, and that over n.
+    registry_table=$(
+        printf '%6s  %12s %14s  %12s %14s  %12s %14s\n' n "native" "per runtime" "Wine x64" "per runtime" \
+            "Wine x86" "per runtime"
+        for n in "${registry_counts[@]}"; do
+            local cells=() time
+            for time in "${native_us[$n]:-}" "${wine_us[x64,$n]:-}" "${wine_us[x86,$n]:-}"; do
+                if [ -z "$time" ]; then
+                    cells+=("-" "-")
+                else
+                    cells+=("$time us" "$(awk -v t="$time" -v n="$n" 'BEGIN { printf "%.0f ns", t * 1000 / n }')")
+                fi
+            done
+            printf '%6s  %12s %14s  %12s %14s  %12s %14s\n' "$n" "${cells[@]}"
+        done
+    )
+    section "Registry search and selection: time per call, and per runtime"
+    echo "$registry_table"
+}
+
 # --- Run --------------------------------------------------------------------
 
 durations=()
@@ -439,6 +584,7 @@ for name in "${sections[@]}"; do
     settings) settings_section ;;
     hello) hello_section ;;
     create-vm) create_vm_section ;;
+    registry) registry_section ;;
     esac
     durations+=("$name $((SECONDS - started)) s")
 done
@@ -473,6 +619,15 @@ fi
 if selected create-vm; then
     echo "Create VM: exec_clock records the clock before the exec, the stand-in libjvm.so when"
     echo "  JNI_CreateJavaVM is called; median and p90 of the runs after a warm-up."
+fi
+if selected registry; then
+    echo "Registry: time of one search and selection (scan of the vendor keys, the entries'"
+    echo "  JavaHome and VM library probes, the ordering and the pick), with preferred versions {\"\"}:"
+    echo "  native: Google Benchmark's mean time per call, in-memory registry; Wine: median of"
+    echo "  registry_search_bench_wine's runs after a warm-up, the prefix's own registry."
+    while IFS= read -r line; do
+        printf '  %s\n' "$line"
+    done <<< "$registry_table"
 fi
 echo "JSON in ${results#"$root"/}/."
 durations_text=$(printf ', %s' "${durations[@]}")
