@@ -151,23 +151,6 @@ TEST_F(DriverLibraryTest, LibraryLoadFailuresAreReported) {
     }
 }
 
-TEST_F(DriverLibraryTest, RememberedFolderComesBeforeThePrivateRuntime) {
-    settings(fake, "C:\\Java\\jre6\\");
-    fake.files.existing.insert(remembered_library);
-    private_runtime();
-    EXPECT_EQ(run_launcher(fake.system), -1);
-    EXPECT_EQ(fake.libraries.loaded, Strings{remembered_library});
-}
-
-TEST_F(DriverLibraryTest, RememberedFolderWithoutLibraryFallsThroughToThePrivateRuntime) {
-    settings(fake, "C:\\Java\\gone");
-    fake.files.existing.insert("C:\\Java\\gone");
-    private_runtime();
-    EXPECT_EQ(run_launcher(fake.system), -1);
-    EXPECT_EQ(fake.libraries.loaded, Strings{private_library});
-    EXPECT_EQ(fake.environment.variables["JX_JVM_HOME"], "C:\\Apps");
-}
-
 TEST_F(DriverLibraryTest, WithoutAPrivateRuntimeTheCurrentDirectoryIsProbed) {
     settings(fake, "");
     fake.files.existing.insert("bin\\client\\jvm.dll");

@@ -258,38 +258,6 @@ TEST_F(RegistrySearchTest, PickByPreferenceThenOrder) {
     EXPECT_FALSE(pick_candidate({}, {""}, true, jvm_type_any, fake.code_page).has_value());
 }
 
-TEST_F(RegistrySearchTest, SelectionFollowsTheSearchSettings) {
-    struct Case {
-        const char* jvm_source;
-        const char* vm_provider;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"", "", "C:\\jre7\\"},
-        {"", "favor_jrockit", "D:\\jrockit6\\"},
-        {"favor_JDK", "", "C:\\jdk5\\jre\\"},
-        {"only_JRE", "favor_jrockit", "C:\\jre7\\"}, // the favoured flag plays no part
-        {"only_JDK", "", "C:\\jdk5\\jre\\"},
-    };
-    for (const Case& c : cases) {
-        testing::FakeSystem local;
-        local.registry.add_java_home(javasoft_jdk + "1.5.0_22", "C:\\jdk5");
-        local.registry.add_java_home(javasoft_jre + "1.7.0", "C:\\jre7");
-        local.registry.add_java_home(jrockit_jre + "1.6.0", "D:\\jrockit6");
-        for (const char* home : {"C:\\jdk5\\jre", "C:\\jre7", "D:\\jrockit6"}) {
-            local.files.existing.insert(home + std::string(client));
-        }
-        LauncherState search;
-        apply_jvm_source(c.jvm_source, search);
-        apply_vm_provider(c.vm_provider, local.code_page, search);
-        std::string home;
-        VersionRecord version;
-        EXPECT_TRUE(registry_search_and_selection(local.system, Messages(local.system), search, home, version))
-            << c.jvm_source << " / " << c.vm_provider;
-        EXPECT_EQ(home, c.expected) << c.jvm_source << " / " << c.vm_provider;
-    }
-}
-
 TEST_F(RegistrySearchTest, SelectionOutputs) {
     std::string home = "unchanged";
     VersionRecord version{{9, 9, 9, 9}, 9};

@@ -51,29 +51,6 @@ TEST(VmParametersTest, SplitAtBlanksOutsideQuotes) {
     }
 }
 
-TEST(VmParametersTest, NumberReader) {
-    struct Case {
-        const char* text;
-        size_t position;
-        std::vector<uint32_t> numbers;
-    };
-    const Case cases[] = {
-        {"-Xmx50:64:512P", 4, {50, 64, 512}},
-        {"512k", 0, {512}},
-        {"100", 0, {10}}, // the last character is the unit's place
-        {":1k", 0, {0, 1}},
-        {"a1b2c", 1, {12}},
-        {"k", 1, {}},
-        {"", 0, {}},
-        {"4294967296k", 0, {0}}, // unsigned 32-bit arithmetic
-    };
-    for (const Case& c : cases) {
-        const NumberReading reading = read_numbers(c.text);
-        EXPECT_EQ(reading.position, c.position) << c.text;
-        EXPECT_EQ(reading.numbers, c.numbers) << c.text;
-    }
-}
-
 TEST(VmParametersTest, PercentageMemoryOptions) {
     struct Case {
         const char* token;
