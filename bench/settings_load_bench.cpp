@@ -8,8 +8,6 @@
 // Prints the first (cold) run on its own, then median, p10 and p90 of the
 // following runs in microseconds. It measures and prints, nothing more; the
 // exit code is 1 only when the settings could not be loaded at all.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,10 +20,9 @@
 #include "modes/service.h"
 #include "modes/single_instance.h"
 #include "platform/system.h"
+#include "sample_timing.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Outcome {
     bool loaded = false;
@@ -53,16 +50,6 @@ Outcome start_until_settings_loaded() {
     return outcome;
 }
 
-double microseconds(Clock::duration duration) {
-    return std::chrono::duration<double, std::micro>(duration).count();
-}
-
-// Nearest rank on sorted samples.
-double percentile(const std::vector<double>& sorted, double fraction) {
-    size_t rank = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
-    return sorted[std::min(rank, sorted.size() - 1)];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -72,39 +59,26 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    Clock::time_point start = Clock::now();
-    Outcome first = start_until_settings_loaded();
-    double first_us = microseconds(Clock::now() - start);
+    Outcome first;
+    double first_us = bench::time_once([&] { first = start_until_settings_loaded(); });
     if (!first.loaded) {
         std::fprintf(stderr, "settings_load_bench: the settings were not loaded "
                              "(is settings_load_bench.ini beside the program, with a Main Class?)\n");
         return 1;
     }
 
-    // Warm-up, untimed: a tenth of the timed runs.
-    for (long i = 0; i < runs / 10; ++i) {
-        start_until_settings_loaded();
-    }
-
-    std::vector<double> samples;
-    samples.reserve(static_cast<size_t>(runs));
     size_t failures = 0;
-    for (long i = 0; i < runs; ++i) {
-        start = Clock::now();
+    std::vector<double> samples = bench::time_runs(runs, [&] {
         Outcome outcome = start_until_settings_loaded();
-        samples.push_back(microseconds(Clock::now() - start));
         if (!outcome.loaded || outcome.main_class != first.main_class) {
             ++failures;
         }
-    }
-    std::sort(samples.begin(), samples.end());
+    });
 
     std::printf("settings_load_bench: start to end of settings load, %ld runs\n", runs);
     std::printf("main class: %s, preferred versions: %zu\n", first.main_class.c_str(),
                 first.preferred_versions);
-    std::printf("first run: %.1f us\n", first_us);
-    std::printf("median: %.1f us  p10: %.1f us  p90: %.1f us\n", percentile(samples, 0.5),
-                percentile(samples, 0.1), percentile(samples, 0.9));
+    bench::print_timing(first_us, samples);
     if (failures != 0) {
         std::printf("runs that did not load the settings: %zu\n", failures);
         return 1;
