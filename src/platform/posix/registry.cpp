@@ -47,10 +47,7 @@ std::string release_version(const std::string& home) {
     return {};
 }
 
-struct Installed {
-    std::string version;
-    std::string home;
-};
+using Installed = PosixRegistry::InstalledRuntime;
 
 std::vector<Installed> installed_runtimes(const std::string& folder) {
     std::vector<Installed> runtimes;
@@ -82,7 +79,7 @@ std::vector<Installed> installed_runtimes(const std::string& folder) {
 
 class RuntimeListKey final : public RegistryKey {
 public:
-    explicit RuntimeListKey(std::vector<Installed> runtimes) : runtimes_(std::move(runtimes)) {}
+    explicit RuntimeListKey(const std::vector<Installed>& runtimes) : runtimes_(runtimes) {}
     bool subkey_name(uint32_t index, std::string& name) override {
         if (index >= runtimes_.size()) {
             return false;
@@ -115,6 +112,13 @@ private:
 
 } // namespace
 
+const std::vector<Installed>& PosixRegistry::installed() {
+    if (!installed_) {
+        installed_ = installed_runtimes(folder_);
+    }
+    return *installed_;
+}
+
 std::unique_ptr<RegistryKey> PosixRegistry::open_local_machine(const std::string& path) {
     std::string_view rest(path);
     if (rest.substr(0, runtime_key.size()) != runtime_key) {
@@ -127,9 +131,9 @@ std::unique_ptr<RegistryKey> PosixRegistry::open_local_machine(const std::string
         }
         rest.remove_prefix(1);
     }
-    std::vector<Installed> runtimes = installed_runtimes(folder_);
+    const std::vector<Installed>& runtimes = installed();
     if (rest.empty()) {
-        return std::make_unique<RuntimeListKey>(std::move(runtimes));
+        return std::make_unique<RuntimeListKey>(runtimes);
     }
     for (const Installed& runtime : runtimes) {
         if (runtime.version == rest) {
