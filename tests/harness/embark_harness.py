@@ -8,6 +8,7 @@ Environment (set by CTest):
 """
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
@@ -40,7 +41,28 @@ def windows_helper(arch):
     return os.path.join(BUILD_ROOT, arch, "test-bin", "test_helper.exe")
 
 
-WINDOWS_ARCHES = ("win64", "win32")
+# Each Windows test process checks one executable: CTest runs every module once
+# for win64 and once for win32.
+ARCH = os.environ.get("EMBARK_WINDOWS_ARCH", "win64")
+WINDOWS_ARCHES = (ARCH,)
+
+# Debian's `wine` script starts the 32-bit loader first, even for a 64-bit
+# program, and that fails where the kernel cannot run 32-bit programs: x64
+# programs go straight to the 64-bit loader.
+WINE64 = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"
+PE_MACHINE_I386 = 0x14C
+
+
+def pe_machine(path):
+    with open(path, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    return struct.unpack_from("<H", header, offset + 4)[0]
+
+
+def wine_loader(executable):
+    return WINE32 if pe_machine(executable) == PE_MACHINE_I386 else WINE64
 
 
 class AppFolder:
@@ -97,6 +119,7 @@ class Wine:
         self.prefix = os.environ.get("EMBARK_WINEPREFIX")
         if not self.prefix or not os.path.isdir(self.prefix):
             raise unittest.SkipTest("no Wine prefix: run the Windows tests through CTest")
+        self.x86_unavailable = x86_unavailable_reason(self.prefix)
 
     def environment(self, extra=None):
         env = dict(os.environ)
@@ -111,7 +134,8 @@ class Wine:
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
     def run(self, executable, args=(), cwd=None, extra_env=None):
-        completed = subprocess.run(["wine", executable, *args], cwd=cwd, env=self.environment(extra_env),
+        completed = subprocess.run([wine_loader(executable), executable, *args], cwd=cwd,
+                                   env=self.environment(extra_env),
                                    capture_output=True, timeout=COMMAND_TIMEOUT)
         return Result(completed.returncode, normalise(completed.stdout.decode("latin-1")),
                       normalise(completed.stderr.decode("latin-1")))
@@ -138,6 +162,41 @@ class Wine:
         finally:
             os.unlink(exit_file.name)
 
+    def reg(self, *arguments):
+        """The 64-bit `reg`, which reaches both registry views (/reg:64, /reg:32)."""
+        return subprocess.run([WINE64, "reg", *arguments], env=self.environment(), capture_output=True,
+                              timeout=COMMAND_TIMEOUT)
+
     def windows_environment(self, arch, name):
         result = self.run(windows_helper(arch), ["env", name])
         return result.stdout if result.code == 0 else None
+
+
+X86_PROBE_FILE = "x86-unavailable.txt"
+SKIP_EXIT_CODE = 77
+
+
+def x86_unavailable_reason(prefix):
+    """Why x86 programs cannot run here (found once per run by the prefix
+    setup), or None when they can."""
+    try:
+        with open(os.path.join(prefix, X86_PROBE_FILE)) as f:
+            return f.read().strip() or None
+    except FileNotFoundError:
+        return None
+
+
+def main(module):
+    """Runs a Windows test module for ARCH; an x86 run where x86 programs
+    cannot start is reported to CTest as skipped, with the reason."""
+    prefix = os.environ.get("EMBARK_WINEPREFIX", "")
+    reason = x86_unavailable_reason(prefix) if ARCH == "win32" else None
+    if reason:
+        print(f"SKIPPED: x86 programs cannot run on this machine: {reason}")
+        raise SystemExit(SKIP_EXIT_CODE)
+    unittest.main(module=module, argv=[module], verbosity=2)
+
+
+if __name__ == "__main__":
+    import sys
+    main(sys.argv[1])

@@ -23,8 +23,7 @@ class RegistryUnderWine(unittest.TestCase):
         cls.wine = Wine()
 
     def reg(self, *arguments):
-        return subprocess.run(["wine", "reg", *arguments], env=self.wine.environment(), capture_output=True,
-                              timeout=COMMAND_TIMEOUT)
+        return self.wine.reg(*arguments)
 
     def register(self, arch, entries):
         """entries: (key, subkey name, home folder) in the view of `arch`, after
