@@ -1,225 +1,107 @@
-// An in-memory platform for the unit tests: every interface of
-// platform/system.h, with state that a test sets up and inspects.
+// An in-memory platform for the unit tests, set up and inspected by them; the message catalogue is the real one.
 #pragma once
 
-#include <bitset>
+#include <gtest/gtest.h>
+
+#include <array>
 #include <map>
-#include <optional>
 #include <set>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "platform/environment_references.h"
-#include "platform/system.h"
+#include "platform/ini_file.h"
+#include "platform/posix/posix_system.h"
 
 namespace embark::testing {
 
-// Profile files as texts keyed by path, read and written with the same
-// initialisation-file rules as the POSIX files.
-class FakeProfileFiles final : public platform::ProfileFiles {
-public:
-    std::map<std::string, std::string> files;
+using Strings = std::vector<std::string>;
+using Text = const std::string&;
 
-    std::string read(const std::string& file, const char* section, const char* key) override;
-    bool write(const std::string& file, const char* section, const char* key,
-               const std::string& value) override;
+// With `double_byte`, Shift-JIS: 0x81-0x9F and 0xE0-0xFC open a double-byte character.
+struct FakeCodePage final : platform::CodePage {
+    explicit FakeCodePage(bool double_byte = false) : double_byte(double_byte) {}
+    bool is_lead_byte(unsigned char b) const override {
+        return double_byte && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+    }
+    bool double_byte;
 };
 
-class FakeEnvironment final : public platform::Environment {
-public:
+struct FakeSystem final : platform::ProfileFiles, platform::Environment, platform::FileSystem, platform::Process,
+                          platform::Console, platform::Libraries, platform::Threads, platform::Memory,
+                          platform::Registry {
+    std::map<std::string, std::string> files; // settings files that exist: path -> text
+    void put_file(Text path, Text text) { existing.insert(path), files[path] = text; }
+    std::string read(Text file, const char* section, const char* key) override {
+        return files.count(file) ? ini::find_value(files[file], section, key).value_or("") : "";
+    }
+    bool write(Text, const char*, const char*, Text) override { return false; }
     std::map<std::string, std::string> variables;
-
     std::optional<std::string> get(const char* name) override {
-        auto found = variables.find(name);
-        return found == variables.end() ? std::nullopt : std::optional<std::string>(found->second);
+        return variables.count(name) ? std::optional(variables[name]) : std::nullopt;
     }
-    bool set(const char* name, const std::string& value) override {
-        variables[name] = value;
-        return true;
+    bool set(const char* name, Text value) override { return variables[name] = value, true; }
+    std::optional<std::string> expand(Text text) override {
+        return expand_references(text, [this](Text name) { return get(name.c_str()); });
     }
-    std::optional<std::string> expand(const std::string& text) override {
-        return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
-    }
-};
-
-class FakeFileSystem final : public platform::FileSystem {
-public:
     std::set<std::string> existing;
-    std::vector<std::string> created_directories;     // in call order
-    std::vector<std::string> current_directory_calls; // in call order
-
-    bool entry_exists(const std::string& path) override { return existing.count(path) != 0; }
-    void create_directory(const std::string& path) override {
-        created_directories.push_back(path);
-        existing.insert(path);
-    }
-    void set_current_directory(const std::string& path) override { current_directory_calls.push_back(path); }
-};
-
-class FakeProcess final : public platform::Process {
-public:
+    Strings created, made_current; // folders, in call order
+    bool entry_exists(Text path) override { return existing.count(path) != 0; }
+    void create_directory(Text path) override { created.push_back(path); }
+    void set_current_directory(Text path) override { made_current.push_back(path); }
     std::string executable = "C:\\Apps\\tool.exe";
-    std::optional<unsigned long> executable_error; // set: the path is unavailable
-    std::optional<std::string> raw_command_line;   // nullopt: the vector below is used
-    std::vector<std::string> arguments;
+    unsigned long error = 0; // not 0: the executable path is unavailable
+    std::optional<std::string> raw_command_line;
+    Strings arguments;
     bool nt_family = true;
-    int locale_calls = 0;
-
-    bool executable_path(std::string& path, unsigned long& error) override {
-        if (executable_error) {
-            error = *executable_error;
-            return false;
-        }
-        path = executable;
-        return true;
+    bool executable_path(std::string& path, unsigned long& code) override {
+        code = error, path = error ? "" : executable;
+        return error == 0;
     }
     std::optional<std::string> command_line() override { return raw_command_line; }
-    std::vector<std::string> argument_vector() override { return arguments; }
+    Strings argument_vector() override { return arguments; }
     bool is_nt_family() override { return nt_family; }
-    void use_system_default_locale() override { ++locale_calls; }
-};
-
-// No lead bytes until some are added.
-class FakeCodePage final : public platform::CodePage {
-public:
-    std::bitset<256> lead_bytes;
-
-    void add_lead_range(unsigned first, unsigned last) {
-        for (unsigned byte = first; byte <= last; ++byte) {
-            lead_bytes.set(byte);
-        }
-    }
-    // Shift-JIS: 0x81-0x9F and 0xE0-0xFC open a double-byte character.
-    void use_shift_jis() {
-        add_lead_range(0x81, 0x9F);
-        add_lead_range(0xE0, 0xFC);
-    }
-    bool is_lead_byte(unsigned char byte) const override { return lead_bytes.test(byte); }
-};
-
-// The executable's message catalogue.
-class FakeResources final : public platform::Resources {
-public:
-    std::string load_string(unsigned id) override;
-};
-
-class FakeConsole final : public platform::Console {
-public:
-    std::vector<std::string> writes; // one entry per output call
-
-    void write(std::string_view text) override { writes.emplace_back(text); }
-    std::string text() const {
-        std::string all;
-        for (const std::string& piece : writes) {
-            all += piece;
-        }
-        return all;
-    }
-};
-
-// Libraries by path, each with the symbols it exports.
-class FakeLibraries final : public platform::Libraries {
-public:
-    std::map<std::string, std::set<std::string>> libraries;
-    std::vector<std::string> loaded; // in call order
-    unsigned long load_error = 126;  // the system's "module not found"
-    unsigned long symbol_error = 127; // "procedure not found"
-
-    void* load(const std::string& path, unsigned long& error) override {
+    void use_system_default_locale() override {}
+    std::string output; // standard output
+    int writes = 0;
+    void write(std::string_view text) override { output += text, ++writes; }
+    std::map<std::string, std::set<std::string>> exports; // libraries that load; entry points cannot be called
+    Strings loaded;
+    void* load(Text path, unsigned long& code) override {
         loaded.push_back(path);
-        auto found = libraries.find(path);
-        if (found == libraries.end()) {
-            error = load_error;
-            return nullptr;
-        }
-        return &found->second;
+        return exports.count(path) ? &exports[path] : (code = 126, nullptr);
     }
-    void* symbol(void* library, const char* name, unsigned long& error) override {
-        auto* symbols = static_cast<std::set<std::string>*>(library);
-        if (symbols->count(name) == 0) {
-            error = symbol_error;
-            return nullptr;
-        }
-        return const_cast<std::string*>(&*symbols->find(name));
+    void* symbol(void* library, const char* name, unsigned long& code) override {
+        return static_cast<std::set<std::string>*>(library)->count(name) ? library : (code = 127, nullptr);
     }
-};
-
-// Runs the body at once on the calling thread, or refuses to make a thread.
-class FakeThreads final : public platform::Threads {
-public:
-    bool refuse = false;
-    std::vector<uint32_t> stack_sizes; // of each thread made
-
-    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override {
-        if (refuse) {
-            return false;
-        }
-        stack_sizes.push_back(stack_size);
-        result = body(argument);
-        return true;
-    }
-};
-
-class FakeMemory final : public platform::Memory {
-public:
+    bool run_and_wait(uint32_t, Body, void*, uint32_t&) override { return false; }
     uint64_t physical = uint64_t{2} << 30;
-    uint64_t virtual_available = uint64_t{2} << 30;
-
     uint64_t total_physical() override { return physical; }
-    uint64_t available_virtual() override { return virtual_available; }
-};
-
-// Registry keys below HKEY_LOCAL_MACHINE: paths (without a trailing
-// backslash) to their values; subkeys follow from the paths. Records every
-// key that was opened.
-class FakeRegistry final : public platform::Registry {
-public:
-    std::map<std::string, std::map<std::string, std::string>> keys;
-    std::vector<std::string> opened;
-
-    // An entry with a "JavaHome" string value (stored with its terminating zero).
-    void add_java_home(const std::string& key, const std::string& home) {
-        keys[key]["JavaHome"] = home + std::string(1, '\0');
+    uint64_t available_virtual() override { return 2000000000; }
+    // Runtime entries by key path, with their raw JavaHome data; a path that
+    // ends in a backslash opens the list of the entries below it.
+    struct Key final : platform::RegistryKey {
+        Strings names;
+        std::optional<std::string> java_home;
+        bool subkey_name(uint32_t i, std::string& name) override { return i < names.size() && (name = names[i], true); }
+        bool value(const char* name, std::string& data) override {
+            return java_home && std::string(name) == "JavaHome" && (data = *java_home, true);
+        }
+    };
+    std::map<std::string, std::string> homes;
+    Strings opened;
+    std::unique_ptr<platform::RegistryKey> open_local_machine(Text path) override {
+        opened.push_back(path);
+        auto key = std::make_unique<Key>();
+        for (const auto& [entry, home] : homes) {
+            if (path.back() == '\\' && entry.rfind(path, 0) == 0) key->names.push_back(entry.substr(path.size()));
+        }
+        if (homes.count(path)) key->java_home = homes[path];
+        return key->names.empty() && !key->java_home ? nullptr : std::move(key);
     }
-    std::unique_ptr<platform::RegistryKey> open_local_machine(const std::string& path) override;
-};
-
-// Owns one of each fake and the System that refers to them. Windows path
-// conventions unless changed.
-struct FakeSystem {
-    FakeProfileFiles profiles;
-    FakeEnvironment environment;
-    FakeFileSystem files;
-    FakeProcess process;
     FakeCodePage code_page;
-    FakeResources resources;
-    FakeConsole console;
-    FakeLibraries libraries;
-    FakeThreads threads;
-    FakeMemory memory;
-    FakeRegistry registry;
-    platform::System system{windows_paths, windows_runtime, profiles, environment, files, process,
-                            code_page, resources, console, libraries, threads, memory, registry, true};
-
-    static constexpr platform::PathConventions windows_paths{'\\', ';', "Path", false};
-    static constexpr platform::RuntimeLayout windows_runtime{"bin", "jvm.dll", "bin\\java.dll", false};
-    static constexpr platform::PathConventions posix_paths{'/', ':', "PATH", true};
-    static constexpr platform::RuntimeLayout posix_runtime{"lib", "libjvm.so", "lib/libjava.so", true};
-
-    FakeSystem() = default;
-    FakeSystem(const FakeSystem&) = delete;
-    FakeSystem& operator=(const FakeSystem&) = delete;
-
-    void use_posix_paths() {
-        system.paths = posix_paths;
-        system.runtime = posix_runtime;
-    }
-    // A file that both exists and reads with the given text.
-    void put_file(const std::string& path, const std::string& text) {
-        profiles.files[path] = text;
-        files.existing.insert(path);
-    }
-    std::string output() const { return console.text(); }
+    platform::posix::PosixResources resources;
+    platform::System system{{'\\', ';', "Path", false}, {"bin", "jvm.dll", "bin\\java.dll", false}, *this, *this, *this,
+                            *this, code_page, resources, *this, *this, *this, *this, *this, true};
 };
 
 } // namespace embark::testing

@@ -1,299 +1,186 @@
-// The settings file beside the executable, the per-user settings file and the
-// values that the settings load puts into the launcher state.
-#include <gtest/gtest.h>
-
-#include <array>
-#include <optional>
-#include <string>
-#include <vector>
-
+// The settings (where the files lie, what the load puts into the launcher state), the version texts, and the
+// environment and options for the machine.
 #include "fake_system.h"
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
 #include "launcher/settings.h"
+#include "vm/vm_options.h"
 
 namespace embark {
 namespace {
 
-using Pieces = std::vector<std::string>;
+using testing::FakeCodePage;
+using testing::Strings;
 
-constexpr const char* local_file = "C:\\Apps\\tool.ini";
+TEST(SettingsTest, SettingsFilesBesideTheExecutableAndUnderApplicationData) {
+    const platform::PathConventions windows{'\\', ';', "Path", false}, posix{'/', ':', "PATH", true};
+    const std::tuple<const char*, bool, bool, std::string> cases[] = { // POSIX, double-byte; "": none
+        {"C:\\Apps\\tool.exe", false, false, "C:\\Apps\\tool.ini"}, {"C:\\Apps\\tool", false, false, ""},
+        {"C:\\my.apps\\tool", false, false, "C:\\my.ini"}, // the last dot of the whole path
+        {"C:\\\x83.\\tool", false, true, ""}, // 0x83 0x2E is one character: its trail byte is no dot
+        {"/opt/app/tool", true, false, "/opt/app/tool.ini"}, {"/opt/my./tool", true, false, "/opt/my./tool.ini"},
+        {"/opt/app/tool.bin", true, false, "/opt/app/tool.ini"}, {"tool", true, false, "tool.ini"}};
+    for (const auto& [executable, is_posix, double_byte, expected] : cases) {
+        std::string path;
+        const bool found = settings_file_path_for(executable, is_posix ? posix : windows, FakeCodePage(double_byte), path);
+        EXPECT_EQ(path + (found ? "" : "none"), expected.empty() ? "none" : expected);
+    }
+    const std::tuple<const char*, const char*, bool, const char*> per_user[] = {
+        {"C:\\Apps\\tool.exe", "a\\b?c\"d|e>f<g:h/i*j", false, "D:\\abcdefghij\\1\\tool.ini"},
+        {"tool.exe", "App", false, "D:\\App\\1\\tool.ini"}, {"C:\\my.apps\\tool", "App", false, "D:\\App\\1\\tool.ini"},
+        // After the last real backslash; forbidden bytes go one by one, trail bytes included.
+        {"C:\\Apps\\\x95\x5C" "x.exe", "\x95\x5C" "A", true, "D:\\\x95" "A\\1\\\x95\x5C" "x.ini"}};
+    for (const auto& [executable, product, double_byte, expected] : per_user) {
+        EXPECT_EQ(per_user_settings_file_path_for(executable, "D:", product, "1", FakeCodePage(double_byte)).file,
+                  expected);
+    }
+}
 
-class SettingsTest : public ::testing::Test {
-protected:
-    // Loads a settings file whose "Java Runtime Environment" section holds
-    // Main Class=App followed by `lines`; the load must succeed silently.
-    LauncherState load(const std::string& lines, const char* main_class = "App") {
-        fake.put_file(local_file,
-                      std::string("[Java Runtime Environment]\nMain Class=") + main_class + "\n" + lines);
+struct SettingsLoadTest : ::testing::Test {
+    LauncherState load(const std::string& runtime_lines, const std::string& more = "", bool ok = true) {
+        // Keys given first win over the main class that follows.
+        fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\n" + runtime_lines + "\nMain Class=A\n" + more);
         LauncherState state;
-        EXPECT_TRUE(load_settings(fake.system, messages, state)) << lines;
-        EXPECT_EQ(fake.output(), "") << lines;
+        EXPECT_EQ(load_settings(fake.system, Messages(fake.system), state), ok) << runtime_lines << more;
         return state;
     }
-
     testing::FakeSystem fake;
-    Messages messages{fake.system};
 };
 
-TEST(SettingsFilePathTest, BesideTheExecutable) {
-    struct Case {
-        const char* executable;
-        bool posix, double_byte;
-        std::optional<std::string> expected;
-    };
-    const Case cases[] = {
-        {"C:\\Apps\\tool.exe", false, false, "C:\\Apps\\tool.ini"},
-        {"C:\\my.apps\\tool", false, false, "C:\\my.ini"}, // the last dot of the whole path
-        {"C:\\Apps\\tool", false, false, std::nullopt},
-        // 0x83 0x2E is one double-byte character: its trail byte is no dot.
-        {"C:\\\x83.\\tool", false, true, std::nullopt},
-        {"C:\\\x83.\\tool", false, false, "C:\\\x83.ini"},
-        {"/opt/app/tool", true, false, "/opt/app/tool.ini"},
-        {"/opt/my.apps/tool", true, false, "/opt/my.apps/tool.ini"},
-        {"/opt/app/tool.bin", true, false, "/opt/app/tool.ini"},
-        {"tool", true, false, "tool.ini"},
-    };
-    for (const Case& c : cases) {
-        testing::FakeCodePage code_page;
-        if (c.double_byte) {
-            code_page.use_shift_jis();
-        }
-        const platform::PathConventions paths =
-            c.posix ? testing::FakeSystem::posix_paths : testing::FakeSystem::windows_paths;
-        std::string path;
-        EXPECT_EQ(settings_file_path_for(c.executable, paths, code_page, path), c.expected.has_value())
-            << c.executable;
-        EXPECT_EQ(path, c.expected.value_or("")) << c.executable;
+TEST_F(SettingsLoadTest, TypeModeWorkingDirectoryPreferencesAndMainClass) {
+    const std::tuple<const char*, const char*, int32_t, bool, bool, Strings> cases[] = {
+        {"", "", jvm_type_any, false, false, {""}},
+        {"JVM Type=server\nPreferred versions=1.6;;1.5 ;", "Application Type=service", jvm_type_server, true, false,
+         {"1.6", "", "1.5 ", ""}},
+        {"JVM Type=favor_server", "Application Type=Service\nOverride WorkingDir=YES", jvm_type_favor_server, false,
+         true, {""}},
+        {"", "Override WorkingDir=no", jvm_type_any, false, false, {""}}};
+    for (const auto& [runtime, application, jvm_type, service, override_directory, preferred] : cases) {
+        const LauncherState s = load(runtime, std::string("[Application]\n") + application + "\n");
+        EXPECT_EQ(std::tie(s.jvm_type, s.service, s.override_working_directory, s.preferred_versions),
+                  std::tie(jvm_type, service, override_directory, preferred)) << runtime << application;
+    }
+    fake.code_page.double_byte = true; // 0x83 0x2E: its trail byte looks like a dot
+    EXPECT_EQ(load("Main Class=com.jp.\x83.App").main_class + fake.output, "com/jp/\x83.App");
+    load("Main Class=", "", false);
+    EXPECT_EQ(fake.output, "Error: Main class was not specified in INI file. \n");
+    // An executable in a drive's root selects that drive's current directory.
+    EXPECT_EQ(working_directory_for("C:\\tool.exe", '\\', fake.code_page) +
+              working_directory_for("\\tool.exe", '\\', fake.code_page), "C:");
+}
+
+TEST_F(SettingsLoadTest, PerUserFileAloneDecidesTheRememberedRuntimeFolder) {
+    const std::string with_key = "[Java Runtime Environment]\nJRE Path=user\n",
+                      product = "[Product Information]\nProduct Name=App\nProduct Code=1.0\n";
+    const std::tuple<bool, bool, std::optional<std::string>, const char*> cases[] = { // NT, service, per-user file
+        {true, false, "[Java Runtime Environment]\n", ""}, {true, false, with_key, "user"},
+        {true, false, std::nullopt, "local"}, {true, true, with_key, "local"}, {false, false, with_key, "local"}};
+    for (const auto& [nt_family, service, per_user_text, expected] : cases) {
+        fake.existing.clear(), fake.variables["APPDATA"] = "D:", fake.nt_family = nt_family;
+        if (per_user_text) fake.put_file("D:\\App\\1.0\\tool.ini", *per_user_text);
+        const std::string more = product + (service ? "[Application]\nApplication Type=service\n" : "");
+        EXPECT_EQ(load("JRE Path=local", more).remembered_runtime_folder, expected);
     }
 }
 
-TEST(PerUserSettingsPathTest, UnderApplicationData) {
-    struct Case {
-        const char* executable;
-        const char* app_data;
-        const char* product_name;
-        bool double_byte;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"C:\\Apps\\tool.exe", "C:\\Users\\u\\AppData\\Roaming", "My App: Pro", false,
-         "C:\\Users\\u\\AppData\\Roaming\\My App Pro\\1.0\\tool.ini"},
-        {"C:\\Apps\\tool.exe", "", "App", false, "\\App\\1.0\\tool.ini"}, // APPDATA unset
-        {"C:\\my.apps\\tool", "D:", "App", false, "D:\\App\\1.0\\tool.ini"},
-        {"tool.exe", "D:", "a\\b?c\"d|e>f<g:h/i*j", false, "D:\\abcdefghij\\1.0\\tool.ini"},
-        // The file part starts after the last real backslash; the folder name
-        // drops forbidden bytes one by one, trail bytes included.
-        {"C:\\Apps\\\x95\x5C" "x.exe", "D:", "\x95\x5C" "A", true, "D:\\\x95" "A\\1.0\\\x95\x5C" "x.ini"},
-    };
-    for (const Case& c : cases) {
-        testing::FakeCodePage code_page;
-        if (c.double_byte) {
-            code_page.use_shift_jis();
-        }
-        EXPECT_EQ(per_user_settings_file_path_for(c.executable, c.app_data, c.product_name, "1.0", code_page).file,
-                  c.expected);
+VersionRecord version(const char* text, int32_t fill = minimum_fill, bool double_byte = false) {
+    VersionRecord parsed{{9, 9, 9, 9}, 9};
+    const bool digits = parse_version(text, fill, FakeCodePage(double_byte), parsed);
+    EXPECT_EQ(digits, parsed.count != 0) << text;
+    return parsed;
+}
+
+TEST(VersionTest, ParseReadsUpToFourDigitGroupsAndPrintsTheMeaningfulOnes) {
+    constexpr int32_t top = maximum_fill, largest = 2147483647;
+    const std::tuple<VersionRecord, std::array<int32_t, 5>, const char*> cases[] = { // components, count; printed
+        {version("1.6.0_20"), {1, 6, 0, 20, 4}, "1.6.0.20"}, {version("jdk1.5.0", top), {1, 5, 0, top, 3}, "1.5"},
+        {version("9.6.0.20.5"), {9, 6, 0, 20, 4}, "9.6.0.20"}, {version("2"), {2, 0, 0, 0, 1}, "2.0"},
+        {version("2147483646 2147483648"), {2147483646, largest, 0, 0, 2}, "2147483646.2147483647"},
+        {version("1.0.18446744073709551616", top), {1, 0, largest, top, 3}, "1.0.2147483647"},
+        {version("abc", top), {0, 0, 0, 0, 0}, "0.0.0.0"}, {version("65535.65535"), {top, top, 0, 0, 2}, "0.0.0.0"},
+        // The trail byte 0x31 of a double-byte character is no digit.
+        {version("\x82\x31 1.5", 0, true), {1, 5, 0, 0, 2}, "1.5"}, {version("\x82\x31", 0, true), {}, "0.0.0.0"}};
+    for (const auto& [v, expected, printed] : cases) {
+        EXPECT_EQ((std::array<int32_t, 5>{v.components[0], v.components[1], v.components[2], v.components[3], v.count}),
+                  expected) << printed;
+        EXPECT_EQ(format_version(v), printed);
     }
 }
 
-TEST_F(SettingsTest, PerUserPathCreatesItsTwoFoldersInOrderOnlyWhenAsked) {
-    fake.environment.variables["APPDATA"] = "C:\\Users\\u\\AppData\\Roaming";
-    LauncherState state;
-    state.product_name = "My App: Pro";
-    state.product_code = "1.0";
-    const std::string expected = "C:\\Users\\u\\AppData\\Roaming\\My App Pro\\1.0\\tool.ini";
-
-    EXPECT_EQ(per_user_settings_file_path(fake.system, messages, state, false), expected);
-    EXPECT_TRUE(fake.files.created_directories.empty());
-    EXPECT_EQ(per_user_settings_file_path(fake.system, messages, state, true), expected);
-    EXPECT_EQ(fake.files.created_directories,
-              (Pieces{"C:\\Users\\u\\AppData\\Roaming\\My App Pro",
-                      "C:\\Users\\u\\AppData\\Roaming\\My App Pro\\1.0"}));
-}
-
-TEST(SplitAtSeparatorTest, KeepsEmptyPiecesAndBlanks) {
-    Pieces pieces{"stale"};
-    split_at_separator("", ";", pieces);
-    EXPECT_EQ(pieces, Pieces{""});
-    split_at_separator(";", ";", pieces);
-    EXPECT_EQ(pieces, (Pieces{"", ""}));
-    split_at_separator("a::b::", "::", pieces);
-    EXPECT_EQ(pieces, (Pieces{"a", "b", ""}));
-    split_at_separator("a;b", "", pieces);
-    EXPECT_EQ(pieces, Pieces{"a;b"});
-}
-
-TEST_F(SettingsTest, PreferredVersions) {
-    const std::pair<const char*, Pieces> cases[] = {
-        {"Preferred versions=1.6;1.5\n", {"1.6", "1.5"}},
-        {"Preferred versions=1.6;\n", {"1.6", ""}},
-        {"Preferred versions=;1.6\n", {"", "1.6"}},
-        {"Preferred versions=1.6 ; 1.5\n", {"1.6 ", " 1.5"}},
-        {"Preferred versions=\n", {""}},
-        {"", {""}},
-    };
-    for (const auto& [lines, expected] : cases) {
-        EXPECT_EQ(load(lines).preferred_versions, expected) << lines;
+TEST(VersionTest, PreferenceRangeAndRequirementLookAtTheComponents) {
+    const std::tuple<const char*, const char*, bool> preferred[] = {{"1.6.1_20", "1.6", true}, {"1.7", "1.6", false},
+        {"1.60", "1.6", false}, {"1.6", "1.6.0", true}, {"1.6", "1.6.0_20", false}, {"jre", "", true}, {"1.6", "", false}};
+    for (const auto& [runtime, wanted, matches] : preferred) {
+        EXPECT_EQ(version_matches_preferred(version(runtime), version(wanted)), matches) << runtime << " " << wanted;
     }
-}
-
-TEST_F(SettingsTest, JvmSourceSetsTheKindFlags) {
-    struct Case {
-        const char* lines;
-        std::array<bool, 3> flags; // JDK favoured, JRE favoured, both kinds accepted
-    };
-    const Case cases[] = {
-        {"", {true, true, true}},
-        {"JVM Source=\n", {true, true, true}},
-        {"JVM Source=favor_JRE\n", {false, true, true}},
-        {"JVM Source=favor_JDK\n", {true, false, true}},
-        {"JVM Source=only_JRE\n", {false, true, false}},
-        {"JVM Source=only_JDK\n", {true, false, false}},
-        {"JVM Source=only_jdk\n", {false, false, false}},
-    };
-    for (const Case& c : cases) {
-        const LauncherState s = load(c.lines);
-        EXPECT_EQ((std::array<bool, 3>{s.jdk_favoured, s.jre_favoured, s.both_kinds_accepted}), c.flags)
-            << c.lines;
+    const FakeCodePage page;
+    const std::tuple<const char*, const char*, const char*, bool> ranges[] = {{"1.6.0_20", "", "1.6", true},
+        {"1.7", "", "1.6", false}, {"1.6", "1.6.0_10", "", false}, {"1.6.0_10", "1.6.0_10", "1.6.0_10", true},
+        {"99.9", "", "", true}, {"0.0", "any", "1.6", true}, {"65536", "any", "any", false}};
+    for (const auto& [runtime, minimum, maximum, within] : ranges) {
+        EXPECT_EQ(version_within_range(version(runtime), minimum_version_from(minimum, page),
+                                       maximum_version_from(maximum, page)), within) << runtime << minimum << maximum;
     }
+    testing::FakeSystem fake;
+    EXPECT_EQ(requirement_text(Messages(fake.system), minimum_version_from("1.5", page), maximum_version_from("any", page)) +
+              requirement_text(Messages(fake.system), version("1.6.0.0"), version("1.6.0.0")),
+              "minimum version 1.5version 1.6 is required");
 }
 
-TEST_F(SettingsTest, VmProviderSetsTheVendorFlags) {
-    struct Case {
-        const char* lines;
-        std::array<bool, 4> flags; // JRockit accepted, JavaSoft accepted, JRockit favoured, JavaSoft favoured
-    };
-    const std::array<bool, 4> defaults{false, true, false, true};
-    const Case cases[] = {
-        {"", defaults},
-        {"VM Provider=\n", defaults},
-        {"VM Provider=jrockit\n", {true, false, true, false}},
-        {"VM Provider=JROCKIT\n", {true, false, true, false}},
-        {"VM Provider=favor_sun\n", {true, true, false, true}},
-        {"VM Provider=favor_jrockit\n", {true, true, true, false}},
-        {"VM Provider=Any\n", {true, true, false, false}},
-        {"VM Provider=sun\n", defaults},
-    };
-    for (const Case& c : cases) {
-        const LauncherState s = load(c.lines);
-        EXPECT_EQ((std::array<bool, 4>{s.jrockit_accepted, s.javasoft_accepted, s.jrockit_favoured,
-                                       s.javasoft_favoured}),
-                  c.flags)
-            << c.lines;
+TEST(VmOptionsTest, ParametersPercentagesAndTheThreadStack) {
+    const std::pair<const char*, Strings> split[] = {{" -Xmx1m  -Xms1m ", {"", "-Xmx1m", "-Xms1m"}},
+        {"-Dp=\"a b\"c d", {"-Dp=a bc", "d"}}, {"-Dx=\"a b\"-\"c d\" e", {"-Dx=a b-c d", "e"}}, {"\"\"", {""}},
+        {"\"say \"\"hi\"\"\"\" -Xmx1m", {"say \"hi\"\"", "-Xmx1m"}}, // the fourth quote has no partner
+        {"-Dx=\"a b", {"-Dx=\"a", "b"}}};
+    for (const auto& [text, expected] : split) {
+        Strings options;
+        for (const std::string& token : split_vm_parameters(text)) options.push_back(remove_quotes(token));
+        EXPECT_EQ(options, expected) << text;
     }
-}
-
-TEST_F(SettingsTest, JvmTypeServiceAndWorkingDirectory) {
-    struct Case {
-        const char* lines;
-        int32_t jvm_type;
-        bool service;
-        bool override_working_directory;
-    };
-    const Case cases[] = {
-        {"", jvm_type_any, false, false},
-        {"JVM Type=server\n", jvm_type_server, false, false},
-        {"JVM Type=favor_server\n", jvm_type_favor_server, false, false},
-        {"JVM Type=Server\n", jvm_type_any, false, false},
-        {"[Application]\nApplication Type=service\n", jvm_type_any, true, false},
-        {"[Application]\nApplication Type=Service\n", jvm_type_any, false, false},
-        {"[Application]\nOverride WorkingDir=yes\n", jvm_type_any, false, true},
-        {"[Application]\nOverride WorkingDir=Yes\n", jvm_type_any, false, true},
-        {"[Application]\nOverride WorkingDir=YES\n", jvm_type_any, false, true},
-        {"[Application]\nOverride WorkingDir=no\n", jvm_type_any, false, false},
-        {"[Application]\nOverride WorkingDir=1\n", jvm_type_any, false, false},
-    };
-    for (const Case& c : cases) {
-        const LauncherState s = load(c.lines);
-        EXPECT_EQ(s.jvm_type, c.jvm_type) << c.lines;
-        EXPECT_EQ(s.service, c.service) << c.lines;
-        EXPECT_EQ(s.override_working_directory, c.override_working_directory) << c.lines;
+    constexpr uint64_t gib = uint64_t{1} << 30;
+    const std::tuple<const char*, uint64_t, const char*> percentages[] = { // of the physical memory; of 2 GB: T
+        {"-Xmx50p", 2 * gib, "-Xmx1048576K"}, {"-Xmx50:64:512P", 2 * gib, "-Xmx524288K"},
+        {"-Xmx50::512:1P", 2 * gib, "-Xmx524288K"}, {"-Xmx75:256:1024T", 4 * gib, "-Xmx1048576K"},
+        {"-Xss10t", 4 * gib, "-Xss195312K"}, {"-Xms10:128P", gib / 2, "-Xms131072K"},
+        {"-Xmx50:512:256P", 2 * gib, "-Xmx524288K"}};
+    for (const auto& [token, physical, expected] : percentages) {
+        EXPECT_TRUE(is_percentage_memory_option(token)) << token;
+        EXPECT_EQ(rewrite_percentage_memory_option(token, physical, 2000000000), expected) << token;
     }
-}
-
-TEST_F(SettingsTest, MinimumAndMaximumVersion) {
-    struct Case {
-        const char* lines;
-        std::array<int32_t, 5> minimum; // four components, then the count
-        std::array<int32_t, 5> maximum;
-    };
-    const Case cases[] = {
-        {"", {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
-        {"Minimum Version=\nMaximum Version=\n", {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
-        {"Minimum Version=any\nMaximum Version=any\n", {0, 0, 0, 0, 4}, {65535, 65535, 65535, 65535, 4}},
-        {"Minimum Version=Any\nMaximum Version=Any\n", {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
-        {"Minimum Version=1.6\nMaximum Version=1.6\n", {1, 6, 0, 0, 2}, {1, 6, 65535, 65535, 2}},
-    };
-    auto as_array = [](const VersionRecord& v) {
-        return std::array<int32_t, 5>{v.components[0], v.components[1], v.components[2], v.components[3],
-                                      v.count};
-    };
-    for (const Case& c : cases) {
-        const LauncherState s = load(c.lines);
-        EXPECT_EQ(as_array(s.minimum_version), c.minimum) << c.lines;
-        EXPECT_EQ(as_array(s.maximum_version), c.maximum) << c.lines;
+    for (const char* other : {"-Xmx512m", "-xmx50P", "-Xmn50P", "-Dp=50P", "-Xm", ""}) {
+        EXPECT_FALSE(is_percentage_memory_option(other)) << other;
     }
+    const std::pair<const char*, uint32_t> stacks[] = {{"-Xss512k", 524288}, {"-Xss512K", 524288}, {"-Xss1m", 1048576},
+        {"-Xss1M", 1048576}, {"-Xss1g", 1u << 30}, {"-Xss1G", 1u << 30}, {"-Xss:1k", 0}, {"-Xss1:2k", 0}, {"-Xss", 0},
+        {"-Xmx512k", 0}, {"-Xss100", 10}}; // without a unit letter the reader stops before the last digit
+    for (const auto& [token, expected] : stacks) EXPECT_EQ(thread_stack_size_from(token), expected) << token;
 }
 
-TEST_F(SettingsTest, MainClassDotsBecomeSlashesButTrailBytesStay) {
-    EXPECT_EQ(load("", "com.example.App").main_class, "com/example/App");
-    fake.code_page.use_shift_jis();
-    // 0x83 0x2E is one double-byte character whose trail byte looks like a dot.
-    EXPECT_EQ(load("", "jp.\x83.Main.App").main_class, "jp/\x83.Main/App");
-}
-
-TEST_F(SettingsTest, MissingOrEmptyMainClassIsReportedAndFails) {
-    const std::optional<std::string> files[] = {
-        std::nullopt, // no settings file at all
-        "[Java Runtime Environment]\nMain Class=\nMinimum Version=1.6\n",
-        "[Application]\nMain Class=App\n",
-    };
-    for (const auto& text : files) {
-        testing::FakeSystem local;
-        if (text) {
-            local.put_file(local_file, *text);
-        }
+TEST(VmOptionsTest, EnvironmentAndOptionsOfTheRuntime) {
+    // 0x95 0x5C is one Shift-JIS character: its trail byte is no separator.
+    const std::string home = "C:\\Java\\\x95\x5Cjre", dll = home + "\\bin\\client\\jvm.dll";
+    EXPECT_EQ(remove_components(dll, 4, '\\', FakeCodePage(true)) + remove_components(dll, 4, '\\', FakeCodePage()),
+              "C:\\JavaC:\\Java\\\x95");
+    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
+        // System Path, Library Path, Virtual Machine Parameters; the options after the class path, stack size
+        {"", "", "", "0"}, {"C:\\T;", "C:\\L", "%OPTS% -Xss512k", "-Xms1m -Xmx50P|-Xss512k|524288"}, // split first
+        {"C:\\T", "C:\\L;", "-Xss1:2T -Xss:1k \"-Dx=%TEMP%\\a b\"", "-Xss19531K|-Xss:1k|-Dx=C:\\Tmp\\a b|19999744"}};
+    for (const auto& [system_path, library_path, parameters, options] : cases) {
+        testing::FakeSystem fake;
+        fake.variables = {{"Path", "C:\\W"}, {"TEMP", "C:\\Tmp"}, {"OPTS", "-Xms1m -Xmx50P"}};
+        fake.put_file("C:\\Apps\\tool.ini", "[Class Path]\nClass Path=%TEMP%\\a.jar\n[Application]\nOutput File=%TEMP%"
+                      "\nError File=e\n[Java Runtime Environment]\nVirtual Machine Parameters=" + std::string(parameters));
         LauncherState state;
-        EXPECT_FALSE(load_settings(local.system, Messages(local.system), state)) << text.value_or("(no file)");
-        EXPECT_EQ(local.output(), "Error: Main class was not specified in INI file. \n");
-    }
-}
-
-TEST_F(SettingsTest, NoDotInExecutablePathFailsSilently) {
-    fake.process.executable = "C:\\Apps\\tool";
-    fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\nMain Class=App\n");
-    LauncherState state;
-    EXPECT_FALSE(load_settings(fake.system, messages, state));
-    EXPECT_EQ(fake.output(), "");
-}
-
-TEST_F(SettingsTest, PerUserFileHidesTheLocalRuntimeFolder) {
-    const std::string per_user_file = "C:\\Users\\u\\AppData\\Roaming\\My App\\1.0\\tool.ini";
-    const std::string with_key = "[Java Runtime Environment]\nJRE Path=C:\\user\\jre\\\n";
-    struct Case {
-        const char* label;
-        bool nt_family, service;
-        std::optional<std::string> per_user_text; // nullopt: the file does not exist
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"per-user file without the key", true, false, "[Java Runtime Environment]\n", ""},
-        {"per-user file with the key", true, false, with_key, "C:\\user\\jre\\"},
-        {"no per-user file", true, false, std::nullopt, "C:\\local\\jre"},
-        {"service mode", true, true, with_key, "C:\\local\\jre"},
-        {"not NT family", false, false, with_key, "C:\\local\\jre"},
-    };
-    for (const Case& c : cases) {
-        fake.files.existing.clear();
-        fake.environment.variables["APPDATA"] = "C:\\Users\\u\\AppData\\Roaming";
-        fake.process.nt_family = c.nt_family;
-        if (c.per_user_text) {
-            fake.put_file(per_user_file, *c.per_user_text);
-        }
-        const std::string lines = std::string("JRE Path=C:\\local\\jre\n") +
-                                  "[Product Information]\nProduct Name=My App\nProduct Code=1.0\n" +
-                                  (c.service ? "[Application]\nApplication Type=service\n" : "");
-        EXPECT_EQ(load(lines).remembered_runtime_folder, c.expected) << c.label;
+        state.vm_library_path = dll, state.system_path = system_path, state.library_path = library_path;
+        prepare_environment(fake.system, Messages(fake.system), state);
+        ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), state)) << parameters;
+        std::string all;
+        for (const std::string& option : state.options) all += option + "|";
+        // The library path sees the inherited search path, not the new one.
+        EXPECT_EQ(all + std::to_string(state.java_thread_stack_size), std::string(*library_path ? "-Djava.library.path=C:"
+                  "\\L;C:\\Apps\\;.;C:\\W;" + home + "\\lib|" : "") + "-Djava.class.path=C:\\Tmp\\a.jar|" + options);
+        EXPECT_EQ(std::make_tuple(state.output_file + state.error_file, fake.variables["Path"],
+                                  fake.variables["JX_JVM_HOME"], fake.variables["JX_JVM_PATH"]),
+                  std::make_tuple(std::string("%TEMP%e"), (*system_path ? "C:\\T;C:\\W;" : "C:\\W;") + home + "\\bin",
+                                  home, dll));
     }
 }
 
