@@ -59,7 +59,9 @@ TEST_F(SettingsLoadTest, TypeModeWorkingDirectoryPreferencesAndMainClass) {
                   std::tie(jvm_type, service, override_directory, preferred)) << runtime << application;
     }
     fake.code_page.double_byte = true; // 0x83 0x2E: its trail byte looks like a dot
-    EXPECT_EQ(load("Main Class=com.jp.\x83.App").main_class + fake.output, "com/jp/\x83.App");
+    const LauncherState s = load("Main Class=com.jp.\x83.App\nJVM Source=only_JDK\nVM Provider=JRockit");
+    EXPECT_EQ(std::tie(s.main_class, s.both_kinds_accepted, s.javasoft_accepted),
+              std::make_tuple("com/jp/\x83.App", false, false));
     load("Main Class=", "", false);
     EXPECT_EQ(fake.output, "Error: Main class was not specified in INI file. \n");
     // An executable in a drive's root selects that drive's current directory.

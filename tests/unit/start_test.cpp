@@ -1,6 +1,5 @@
-// Finding a runtime, and whole starts. A start without a runtime ends at the missing-runtime dialog, which cannot
-// be shown (without windows its message is printed); one with a runtime goes as far as the option assembly: the
-// fake entry points cannot be called.
+// Finding a runtime, and whole starts. Without a runtime a start ends at the missing-runtime dialog, which cannot
+// be shown (or prints its message where there are no windows); with one it stops after the option assembly.
 #include "fake_system.h"
 #include "launcher/driver.h"
 #include "launcher/settings.h"
@@ -156,9 +155,8 @@ TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
         fake.homes[jre + "1.8.0_40"] = "C:\\jre8", fake.existing.insert(present.begin(), present.end());
         if (!exports.empty() || library != "bin\\client\\jvm.dll") fake.exports[library] = exports;
         EXPECT_EQ(run_launcher(fake.system), -1);
-        // The environment names the library before it is loaded.
         EXPECT_EQ(std::make_tuple(fake.loaded, fake.variables["JX_JVM_PATH"], fake.output),
-                  std::make_tuple(Strings{library}, library, output));
+                  std::make_tuple(Strings{library}, library, output)); // the environment names it before the load
     }
 }
 
