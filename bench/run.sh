@@ -215,7 +215,7 @@ start_wine() {
     echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
     local probe
     if ! probe=$("$wine32" --version 2>&1); then
-        x86_unavailable="x86 programs cannot run here: $(tail -n 1 <<< "$probe")"
+        x86_unavailable="x86 programs cannot run here: $(tail -n 1 <<< "$probe" | sed 's/^.*: line [0-9]*: //')"
         echo "$x86_unavailable: the x86 measurements are skipped" >&2
     fi
 }
