@@ -30,11 +30,15 @@
 #                with the library's fit of the growth (Big-O and RMS);
 #              - under Wine (x64 and x86), with registry_search_bench_wine
 #                against the prefix's registry, filled with n entries by
-#                `wine reg import` (/reg:64 or /reg:32), each JavaHome a
+#                `wine64 reg import` (/reg:64 or /reg:32), each JavaHome a
 #                folder with an empty bin\client\jvm.dll;
 #            and a table of the time per call and per runtime.
 #
 # Measures and prints only; it fails when a program cannot be run at all.
+# Windows programs start through the Wine loader of their machine type
+# (wine64 for x64, wine for x86), never Debian's `wine` script, which tries
+# the 32-bit loader first; where the kernel cannot run 32-bit programs, the
+# x86 rows say "skipped" and why.
 #
 # Environment: EMBARK_BENCH_RUNS (in-process runs, native; default 2000),
 # EMBARK_BENCH_WINE_RUNS (in-process runs under Wine; default 500),
@@ -96,6 +100,10 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/embark-bench.XXXXXX")
 wine_started=no
+wine64=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
+wine_missing=      # why Wine cannot run here at all, once start_wine has looked
+x86_unavailable=   # why x86 programs cannot run here, once start_wine has looked
 
 export WINEPREFIX=$work/wine-prefix
 export WINEDEBUG=-all
@@ -183,13 +191,18 @@ else
     echo "hyperfine is not installed ('make setup'): the hyperfine measurements are skipped" >&2
 fi
 
-# Makes the Wine prefix and starts its server, once for all sections; false
-# (with a note) when Wine is not installed.
+# Makes the Wine prefix and starts its server, once for all sections, and
+# finds out whether x86 programs run here; false (with a note) when Wine is
+# not installed.
 start_wine() {
     if [ "$wine_started" = yes ]; then
         return 0
     fi
-    if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null; then
+    if [ -n "$wine_missing" ]; then
+        return 1
+    fi
+    if [ ! -x "$wine64" ] || ! command -v wineserver >/dev/null; then
+        wine_missing="wine not installed"
         echo "wine is not installed ('make setup'): the Wine measurements are skipped" >&2
         return 1
     fi
@@ -198,8 +211,28 @@ start_wine() {
     mkdir -p "$WINEPREFIX"
     "${on_wine_cpu[@]}" wineserver -p
     wine_started=yes
-    "${on_wine_cpu[@]}" wineboot --init >/dev/null 2>&1
+    "${on_wine_cpu[@]}" "$wine64" wineboot --init >/dev/null 2>&1
     echo "ready in $((SECONDS - started)) s: $WINEPREFIX (CPU: $wine_cpu)"
+    local probe
+    if ! probe=$("$wine32" --version 2>&1); then
+        x86_unavailable="x86 programs cannot run here: $(tail -n 1 <<< "$probe" | sed 's/^.*: line [0-9]*: //')"
+        echo "$x86_unavailable: the x86 measurements are skipped" >&2
+    fi
+}
+
+# Why the Wine measurements of an architecture cannot be made (known after
+# start_wine), or nothing.
+wine_skip_reason() { # x64 | x86
+    if [ "$wine_started" != yes ]; then
+        echo "$wine_missing"
+    elif [ "$1" = x86 ]; then
+        echo "$x86_unavailable"
+    fi
+}
+
+# The Wine loader of an architecture.
+wine_loader() { # x64 | x86
+    if [ "$1" = x64 ]; then echo "$wine64"; else echo "$wine32"; fi
 }
 
 # --- Settings: start to the end of the settings load ------------------------
@@ -232,17 +265,16 @@ settings_section() {
     add_row "in-process, native" "$(median_of <<< "$output") us" "" "settings_load_bench $native_runs"
 
     # In-process, under Wine.
-    local have_wine=no
-    if start_wine; then
-        have_wine=yes
-    fi
-
+    local skipped loader
+    start_wine || true
     for arch in x64 x86; do
         preset=$([ $arch = x64 ] && echo win64 || echo win32)
-        if [ $have_wine = no ]; then
-            add_row "in-process, Wine $arch" "skipped" "" "(wine not installed)"
+        skipped=$(wine_skip_reason $arch)
+        if [ -n "$skipped" ]; then
+            add_row "in-process, Wine $arch" "skipped" "" "($skipped)"
             continue
         fi
+        loader=$(wine_loader $arch)
         section "In-process, Wine $arch (build/$preset)"
         bench_exe=$build/$preset/bench-bin/settings_load_bench.exe
         require_file "$bench_exe"
@@ -250,9 +282,10 @@ settings_section() {
         mkdir -p "$folder"
         cp "$bench_exe" "$folder/settings_load_bench.exe"
         cp "$settings" "$folder/settings_load_bench.ini"
-        output=$(cd "$folder" && "${on_wine_cpu[@]}" wine settings_load_bench.exe "$wine_runs" | tr -d '\r')
+        output=$(cd "$folder" && "${on_wine_cpu[@]}" "$loader" settings_load_bench.exe "$wine_runs" | tr -d '\r')
         echo "$output"
-        add_row "in-process, Wine $arch" "$(median_of <<< "$output") us" "" "wine settings_load_bench.exe $wine_runs"
+        add_row "in-process, Wine $arch" "$(median_of <<< "$output") us" "" \
+            "${loader##*/} settings_load_bench.exe $wine_runs"
     done
 
     # Whole process, start to exit (hyperfine).
@@ -270,8 +303,9 @@ settings_section() {
 
     for arch in x64 x86; do
         preset=$([ $arch = x64 ] && echo win64 || echo win32)
-        if [ $have_hyperfine = no ] || [ $have_wine = no ]; then
-            add_row "whole process, Wine $arch" "skipped" "" "(hyperfine or wine not installed)"
+        skipped=$(wine_skip_reason $arch)
+        if [ $have_hyperfine = no ] || [ -n "$skipped" ]; then
+            add_row "whole process, Wine $arch" "skipped" "" "(${skipped:-hyperfine not installed})"
             continue
         fi
         launcher=$build/$preset/bin/embark.exe
@@ -280,14 +314,8 @@ settings_section() {
         mkdir -p "$folder"
         cp "$launcher" "$folder/app.exe"
         settings_without_runtime "$folder/app.ini" "Z:${folder//\//\\}\\no-such-runtime"
-        whole_process "Wine $arch" "$folder" "hyperfine-wine-$arch.json" 30 3 "wine app.exe" \
+        whole_process "Wine $arch" "$folder" "hyperfine-wine-$arch.json" 30 3 "$(wine_loader $arch) app.exe" \
             "${on_wine_cpu[@]}"
-        # Debian's `wine` starts the 32-bit loader, which hands a 64-bit program
-        # over to the 64-bit one; started directly, the 64-bit loader skips that.
-        if [ $arch = x64 ] && [ -x /usr/lib/wine/wine64 ]; then
-            whole_process "Wine x64, 64-bit loader" "$folder" hyperfine-wine-x64-loader.json 30 3 \
-                "/usr/lib/wine/wine64 app.exe" "${on_wine_cpu[@]}"
-        fi
     done
 }
 
@@ -516,19 +544,20 @@ PYTHON
     # Under Wine, against the prefix's registry: the same n entries in the
     # view of each program (/reg:64 for x64, /reg:32 for x86), each JavaHome
     # a folder with an empty bin\client\jvm.dll.
-    local have_wine=no
+    local skipped loader
     if start_wine; then
-        have_wine=yes
         mkdir -p "$runtimes"
         (cd "$runtimes" && for ((n = 0; n < registry_counts[-1]; n++)); do
             mkdir -p "$n/bin/client" && : > "$n/bin/client/jvm.dll"
         done)
     fi
     for arch in x64 x86; do
-        if [ $have_wine = no ]; then
-            add_row "Wine $arch" "skipped" "" "(wine not installed)"
+        skipped=$(wine_skip_reason $arch)
+        if [ -n "$skipped" ]; then
+            add_row "Wine $arch" "skipped" "" "($skipped)"
             continue
         fi
+        loader=$(wine_loader $arch)
         preset=$([ $arch = x64 ] && echo win64 || echo win32)
         view=$([ $arch = x64 ] && echo 64 || echo 32)
         folder=$work/registry-$arch
@@ -540,9 +569,9 @@ PYTHON
             [ "$runs" -ge 15 ] || runs=15
             section "Wine $arch, $n runtimes (build/$preset, /reg:$view, $runs runs)"
             registry_file "$folder/runtimes-$n.reg" "$n" "$runtimes"
-            "${on_wine_cpu[@]}" wine reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
-            "${on_wine_cpu[@]}" wine reg import "Z:${folder//\//\\}\\runtimes-$n.reg" "/reg:$view" >/dev/null 2>&1
-            output=$(cd "$folder" && "${on_wine_cpu[@]}" wine registry_search_bench_wine.exe "$runs" | tr -d '\r')
+            "${on_wine_cpu[@]}" "$wine64" reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
+            "${on_wine_cpu[@]}" "$wine64" reg import "Z:${folder//\//\\}\\runtimes-$n.reg" "/reg:$view" >/dev/null 2>&1
+            output=$(cd "$folder" && "${on_wine_cpu[@]}" "$loader" registry_search_bench_wine.exe "$runs" | tr -d '\r')
             echo "$output"
             candidates=$(sed -n 's/^candidates: \([0-9]*\),.*/\1/p' <<< "$output")
             if [ "$candidates" != "$n" ]; then
@@ -550,9 +579,9 @@ PYTHON
             fi
             median=$(median_of <<< "$output")
             wine_us[$arch,$n]=$median
-            add_row "Wine $arch, n = $n" "$median us" "" "wine registry_search_bench_wine.exe $runs"
+            add_row "Wine $arch, n = $n" "$median us" "" "${loader##*/} registry_search_bench_wine.exe $runs"
         done
-        "${on_wine_cpu[@]}" wine reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
+        "${on_wine_cpu[@]}" "$wine64" reg delete 'HKLM\Software\JavaSoft' /f "/reg:$view" >/dev/null 2>&1 || true
     done
 
     # The table: time of one search and selection, and that over n.

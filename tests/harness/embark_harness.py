@@ -1,32 +1,23 @@
-"""Shared pieces of the integration tests: application folders, running the
-launcher natively and under Wine, and reading what it printed.
-
-Environment (set by CTest):
-  EMBARK_SOURCE_DIR   the checkout
-  EMBARK_BUILD_ROOT   the folder that holds build/linux, build/win64, build/win32
-  EMBARK_WINEPREFIX   the Wine prefix of this test run (Windows tests only)
-"""
+"""Shared pieces of the integration tests. CTest sets EMBARK_SOURCE_DIR, EMBARK_BUILD_ROOT (holding build/linux,
+win64, win32) and, for the Windows modules, which run once per executable, EMBARK_WINEPREFIX and EMBARK_WINDOWS_ARCH."""
 import os
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import unittest
-from dataclasses import dataclass
+from types import SimpleNamespace as Result
 
 SOURCE_DIR = os.environ.get("EMBARK_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 BUILD_ROOT = os.environ.get("EMBARK_BUILD_ROOT", os.path.join(SOURCE_DIR, "build"))
-COMMAND_TIMEOUT = 120
-
-# Exit code -1 as a POSIX parent sees it: only the low eight bits arrive.
-EXIT_FAILURE_SEEN = 255
-
-
-@dataclass
-class Result:
-    code: int
-    stdout: str
-    stderr: str
+COMMAND_TIMEOUT = int(os.environ.get("EMBARK_COMMAND_TIMEOUT", "120"))  # raised for x86 programs under emulation
+EXIT_FAILURE_SEEN = 255  # exit code -1 as a POSIX parent sees it
+ARCH = os.environ.get("EMBARK_WINDOWS_ARCH", "win64")
+WINDOWS_ARCHES = (ARCH,)
+# Debian's `wine` script tries the 32-bit loader first, which fails where 32-bit programs cannot run: no script.
+WINE64, WINE32 = "/usr/lib/wine/wine64", "/usr/lib/wine/wine"
+X86_PROBE_FILE = "x86-unavailable.txt"  # in the prefix when x86 programs cannot run here: why
 
 
 def linux_launcher():
@@ -37,38 +28,12 @@ def windows_launcher(arch):
     return os.path.join(BUILD_ROOT, arch, "bin", "embark.exe")
 
 
-def windows_helper(arch):
+def windows_helper(arch):  # reads what Windows programs see, starts one with an exact command line
     return os.path.join(BUILD_ROOT, arch, "test-bin", "test_helper.exe")
 
 
-# Each Windows test process checks one executable: CTest runs every module once
-# for win64 and once for win32.
-ARCH = os.environ.get("EMBARK_WINDOWS_ARCH", "win64")
-WINDOWS_ARCHES = (ARCH,)
-
-# Debian's `wine` script starts the 32-bit loader first, even for a 64-bit
-# program, and that fails where the kernel cannot run 32-bit programs: x64
-# programs go straight to the 64-bit loader.
-WINE64 = "/usr/lib/wine/wine64"
-WINE32 = "/usr/lib/wine/wine"
-PE_MACHINE_I386 = 0x14C
-
-
-def pe_machine(path):
-    with open(path, "rb") as f:
-        header = f.read(4096)
-    offset = struct.unpack_from("<I", header, 0x3C)[0]
-    return struct.unpack_from("<H", header, offset + 4)[0]
-
-
-def wine_loader(executable):
-    return WINE32 if pe_machine(executable) == PE_MACHINE_I386 else WINE64
-
-
 class AppFolder:
-    """A temporary folder holding a copy of the launcher under a name of the
-    test's choosing, and its settings file."""
-
+    """A temporary folder with a copy of the launcher, named as the test chooses, and its settings file."""
     def __init__(self, test_case, launcher, name):
         self.root = tempfile.mkdtemp(prefix="embark-test-")
         test_case.addCleanup(shutil.rmtree, self.root, True)
@@ -79,92 +44,62 @@ class AppFolder:
         return os.path.join(self.root, *parts)
 
     def write(self, relative, text, newline="\n"):
-        target = self.path(relative)
-        os.makedirs(os.path.dirname(target), exist_ok=True)
-        data = text.replace("\n", newline) if isinstance(text, str) else text
+        os.makedirs(os.path.dirname(target := self.path(relative)), exist_ok=True)
         with open(target, "wb") as f:
-            f.write(data.encode("latin-1") if isinstance(data, str) else data)
+            f.write(text.replace("\n", newline).encode("latin-1") if isinstance(text, str) else text)
         return target
 
-    def settings_path(self):
-        base, ext = os.path.splitext(self.executable)
-        return base + ".ini"
-
     def write_settings(self, text, newline="\n"):
-        return self.write(os.path.basename(self.settings_path()), text, newline)
+        return self.write(os.path.splitext(os.path.basename(self.executable))[0] + ".ini", text, newline)
 
 
-def normalise(text):
-    return text.replace("\r\n", "\n")
+def run(command, cwd=None, env=None):
+    """Runs a program to its end; CRLF line ends (Windows console output) read as LF."""
+    done = subprocess.run(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=COMMAND_TIMEOUT)
+    stdout, stderr = (out.decode("latin-1").replace("\r\n", "\n") for out in (done.stdout, done.stderr))
+    return Result(code=done.returncode, stdout=stdout, stderr=stderr)
 
 
 def run_native(executable, args=(), cwd=None, env=None):
-    completed = subprocess.run([executable, *args], cwd=cwd, env=env, capture_output=True,
-                               timeout=COMMAND_TIMEOUT)
-    return Result(completed.returncode, completed.stdout.decode("latin-1"),
-                  completed.stderr.decode("latin-1"))
+    return run([executable, *args], cwd, env)
+
+
+def wine_environment(prefix, extra=None):
+    env = {name: value for name, value in os.environ.items() if name != "DISPLAY"}
+    return {**env, "WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", **(extra or {})}
 
 
 class Wine:
-    """One Wine prefix for the whole test run (made by wine_prefix.py), whose
-    wineserver stays alive between starts.
-
-    Traps this knows about: Wine sets APPDATA and TEMP itself whatever the Linux
-    environment says (read them with `windows_environment`); `wine prog args`
-    re-quotes the arguments (use `run_raw` for an exact command line); the exit
-    code -1 arrives as 255; console output has CRLF line ends.
-    """
-
-    def __init__(self):
-        self.prefix = os.environ.get("EMBARK_WINEPREFIX")
-        if not self.prefix or not os.path.isdir(self.prefix):
-            raise unittest.SkipTest("no Wine prefix: run the Windows tests through CTest")
-        self.x86_unavailable = x86_unavailable_reason(self.prefix)
-
-    def environment(self, extra=None):
-        env = dict(os.environ)
-        env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="})
-        env.pop("DISPLAY", None)
-        if extra:
-            env.update(extra)
-        return env
+    """The run's Wine prefix (`prepare_prefix`). Wine sets APPDATA and TEMP itself (see `windows_environment`),
+    `wine prog args` re-quotes the arguments (`run_raw` does not)."""
+    prefix = os.environ.get("EMBARK_WINEPREFIX", "")
 
     @staticmethod
     def windows_path(unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
     def run(self, executable, args=(), cwd=None, extra_env=None):
-        completed = subprocess.run([wine_loader(executable), executable, *args], cwd=cwd,
-                                   env=self.environment(extra_env),
-                                   capture_output=True, timeout=COMMAND_TIMEOUT)
-        return Result(completed.returncode, normalise(completed.stdout.decode("latin-1")),
-                      normalise(completed.stderr.decode("latin-1")))
+        with open(executable, "rb") as f:
+            header = f.read(4096)
+        x86 = struct.unpack_from("<H", header, struct.unpack_from("<I", header, 0x3C)[0] + 4)[0] == 0x14C
+        return run([WINE32 if x86 else WINE64, executable, *args], cwd, wine_environment(self.prefix, extra_env))
 
     def run_raw(self, arch, executable, command_line, cwd=None, extra_env=None):
-        """Starts `executable` with exactly `command_line`; the code is the full
-        32-bit exit code as a signed number."""
-        exit_file = tempfile.NamedTemporaryFile(prefix="embark-exit-", delete=False)
-        exit_file.close()
-        try:
-            env = {
-                "EMBARK_RAW_APPLICATION": self.windows_path(executable),
-                "EMBARK_RAW_COMMAND_LINE": command_line,
-                "EMBARK_RAW_EXIT_FILE": self.windows_path(exit_file.name),
-            }
-            env.update(extra_env or {})
-            result = self.run(windows_helper(arch), ["run"], cwd=cwd, extra_env=env)
-            with open(exit_file.name) as f:
-                text = f.read().strip()
-            if not text:
+        """Starts `executable` with exactly `command_line`; the code is the full 32-bit exit code, signed."""
+        with tempfile.TemporaryDirectory() as folder:
+            code_file = os.path.join(folder, "code")
+            result = self.run(windows_helper(arch), ["run"], cwd, {
+                "EMBARK_RAW_APPLICATION": self.windows_path(executable), "EMBARK_RAW_COMMAND_LINE": command_line,
+                "EMBARK_RAW_EXIT_FILE": self.windows_path(code_file), **(extra_env or {})})
+            if not os.path.exists(code_file):
                 raise AssertionError(f"the helper did not start {executable}: {result.stderr}")
-            result.code = int(text)
-            return result
-        finally:
-            os.unlink(exit_file.name)
+            with open(code_file) as f:
+                result.code = int(f.read())
+        return result
 
-    def reg(self, *arguments):
-        """The 64-bit `reg`, which reaches both registry views (/reg:64, /reg:32)."""
-        return subprocess.run([WINE64, "reg", *arguments], env=self.environment(), capture_output=True,
+    def reg(self, *arguments):  # the 64-bit `reg` reaches both registry views (/reg:64, /reg:32)
+        return subprocess.run([WINE64, "reg", *arguments], env=wine_environment(self.prefix), capture_output=True,
                               timeout=COMMAND_TIMEOUT)
 
     def windows_environment(self, arch, name):
@@ -172,31 +107,43 @@ class Wine:
         return result.stdout if result.code == 0 else None
 
 
-X86_PROBE_FILE = "x86-unavailable.txt"
-SKIP_EXIT_CODE = 77
-
-
-def x86_unavailable_reason(prefix):
-    """Why x86 programs cannot run here (found once per run by the prefix
-    setup), or None when they can."""
-    try:
-        with open(os.path.join(prefix, X86_PROBE_FILE)) as f:
-            return f.read().strip() or None
-    except FileNotFoundError:
-        return None
+def prepare_prefix(action, prefix):
+    """setup: a fresh prefix with a lasting wineserver, noting when x86 programs cannot run; cleanup: undoes it."""
+    env = wine_environment(prefix)
+    if action == "cleanup":
+        for step in ("--kill", "--wait"):
+            subprocess.run(["wineserver", step], env=env, timeout=60)
+        return shutil.rmtree(prefix, ignore_errors=True)
+    shutil.rmtree(prefix, ignore_errors=True)
+    os.makedirs(prefix)
+    # The server and what wineboot leaves running outlive this process: none may hold the runner's output pipe.
+    quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    subprocess.run(["wineserver", "--persistent"], env=env, check=True, timeout=60, **quiet)
+    subprocess.run([WINE64, "wineboot", "--init"], env=env, check=True, timeout=max(300, COMMAND_TIMEOUT), **quiet)
+    try:  # Whether the kernel runs the 32-bit loader at all; later x86 failures are test failures.
+        probe = run([WINE32, "--version"])
+        reason = "" if probe.code == 0 else f"{WINE32} --version ended with {probe.code}: {probe.stderr.strip()}"
+    except OSError as error:  # "Exec format error" where the kernel has no 32-bit support
+        reason = str(error)
+    if reason:
+        with open(os.path.join(prefix, X86_PROBE_FILE), "w") as f:
+            f.write(reason)
+        print(f"x86 programs cannot run here, the x86 tests will be skipped: {reason}")
 
 
 def main(module):
-    """Runs a Windows test module for ARCH; an x86 run where x86 programs
-    cannot start is reported to CTest as skipped, with the reason."""
-    prefix = os.environ.get("EMBARK_WINEPREFIX", "")
-    reason = x86_unavailable_reason(prefix) if ARCH == "win32" else None
-    if reason:
-        print(f"SKIPPED: x86 programs cannot run on this machine: {reason}")
-        raise SystemExit(SKIP_EXIT_CODE)
-    unittest.main(module=module, argv=[module], verbosity=2)
+    """Runs a Windows module for ARCH. An x86 run exits 77 (CTest: skipped) when the prefix setup found that x86
+    programs cannot run. EMBARK_TEST_SELECTION keeps the tests whose names hold one of its blank-separated words."""
+    if ARCH == "win32" and os.path.exists(reason_file := os.path.join(Wine.prefix, X86_PROBE_FILE)):
+        with open(reason_file) as f:
+            print(f"Skipped: x86 programs cannot run on this machine: {f.read().strip()}")
+        raise SystemExit(77)
+    patterns = [word for pattern in os.environ.get("EMBARK_TEST_SELECTION", "").split() for word in ("-k", pattern)]
+    result = unittest.main(module=module, argv=[module, *patterns], verbosity=2, exit=False).result
+    if not result.testsRun:
+        print(f"No test of {module} matches EMBARK_TEST_SELECTION.")
+    raise SystemExit(0 if result.testsRun and result.wasSuccessful() else 1)
 
 
 if __name__ == "__main__":
-    import sys
-    main(sys.argv[1])
+    prepare_prefix(*sys.argv[2:]) if sys.argv[1] == "prefix" else main(sys.argv[1])
