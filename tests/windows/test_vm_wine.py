@@ -44,8 +44,8 @@ class VmUnderWine(unittest.TestCase):
         app = self.app('"-Dapp.home=C:\\Program Files\\App"  -Dvar=%EMBARK_VARIABLE%\\app '
                        '-Dnone=%EMBARK_UNDEFINED% "-Dq=say ""hi""" -Xmx50P -Xms1T', "C:\\nowhere",
                        "[Product Information]\nProduct Name=Acme: Tool\nProduct Code=T1\n")
-        product = pathlib.Path(self.wine.prefix, "drive_c", *self.wine.windows_environment(ARCH, "APPDATA")
-                               .split("\\")[1:], "Acme Tool")
+        appdata = self.wine.windows_environment(ARCH, "APPDATA").split("\\")  # C:, users, ...
+        product = pathlib.Path(self.wine.prefix, "drive_c", *appdata[1:], "Acme Tool")
         (product / "T1").mkdir(parents=True)
         self.addCleanup(shutil.rmtree, product)
         (product / "T1" / "tool.ini").write_text(f"[Java Runtime Environment]\nJRE Path={app.home}\n")
