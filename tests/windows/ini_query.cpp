@@ -1,59 +1,38 @@
-// The launcher's own side of the profile differential test: answers the same
-// queries as the Windows helper's "profile" command (which calls the system
-// once with a large buffer), through the launcher's profile reader of this
-// build: the project's reader on Linux, the growing-buffer reader on Windows. Each line of the query file is
-// hex(file) TAB hex(section) TAB hex(key); each output line hex(value).
+// The profile differential test's reader: for each line "file TAB section TAB
+// key" of QUERIES it writes a line to ANSWERS, hex(value) as the launcher's
+// profile reader of this build reads it (the project's own on Linux, the
+// growing-buffer one on Windows) and, on Windows, TAB hex(value) as one
+// GetPrivateProfileStringA call with a large buffer reads it.
 #include <cstdio>
+#include <fstream>
 #include <string>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "platform/system.h"
 
-namespace {
-
-std::string unhex(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i + 1 < text.size(); i += 2) {
-        out.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+static void write_hex(std::FILE* out, const std::string& bytes) {
+    for (unsigned char byte : bytes) {
+        std::fprintf(out, "%02x", byte);
     }
-    return out;
 }
 
-} // namespace
-
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: ini_query QUERIES OUTPUT\n");
-        return 2;
+    std::ifstream queries(argc == 3 ? argv[1] : "");
+    std::FILE* answers = argc == 3 ? std::fopen(argv[2], "wb") : nullptr;
+    if (!queries || answers == nullptr) return 2; // usage: ini_query QUERIES ANSWERS
+    std::string file, section, key;
+    while (std::getline(queries, file, '\t') && std::getline(queries, section, '\t') && std::getline(queries, key)) {
+        write_hex(answers, embark::platform::native_system().profiles.read(file, section.c_str(), key.c_str()));
+#ifdef _WIN32
+        static std::string buffer(8 << 20, '\0');
+        DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                                static_cast<DWORD>(buffer.size()), file.c_str());
+        std::fputc('\t', answers);
+        write_hex(answers, buffer.substr(0, length));
+#endif
+        std::fputc('\n', answers);
     }
-    std::FILE* queries = std::fopen(argv[1], "rb");
-    std::FILE* out = std::fopen(argv[2], "wb");
-    if (queries == nullptr || out == nullptr) {
-        return 2;
-    }
-    embark::platform::ProfileFiles& profiles = embark::platform::native_system().profiles;
-    std::string line;
-    for (int c = std::fgetc(queries);; c = std::fgetc(queries)) {
-        if (c != '\n' && c != EOF) {
-            line.push_back(static_cast<char>(c));
-            continue;
-        }
-        size_t first = line.find('\t');
-        size_t second = first == std::string::npos ? std::string::npos : line.find('\t', first + 1);
-        if (second != std::string::npos) {
-            std::string file = unhex(line.substr(0, first));
-            std::string section = unhex(line.substr(first + 1, second - first - 1));
-            std::string key = unhex(line.substr(second + 1));
-            for (unsigned char byte : profiles.read(file, section.c_str(), key.c_str())) {
-                std::fprintf(out, "%02x", byte);
-            }
-            std::fputc('\n', out);
-        }
-        line.clear();
-        if (c == EOF) {
-            break;
-        }
-    }
-    std::fclose(out);
-    std::fclose(queries);
-    return 0;
+    return std::fclose(answers) == 0 ? 0 : 2;
 }
