@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace embark::ini {
@@ -138,7 +139,45 @@ std::string_view without_quotes(std::string_view value) {
     return value;
 }
 
+void append_utf8(std::string& text, uint32_t code) {
+    if (code < 0x80) {
+        text.push_back(static_cast<char>(code));
+        return;
+    }
+    // Lead byte, then continuation bytes of six bits each.
+    int continuations = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    static constexpr unsigned char lead_marks[] = {0, 0xC0, 0xE0, 0xF0};
+    text.push_back(static_cast<char>(lead_marks[continuations] | (code >> (6 * continuations))));
+    for (int shift = 6 * (continuations - 1); shift >= 0; shift -= 6) {
+        text.push_back(static_cast<char>(0x80 | ((code >> shift) & 0x3F)));
+    }
+}
+
 } // namespace
+
+std::string decode_file_text(std::string contents) {
+    auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(contents[i])); };
+    if (contents.size() < 2 || !((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF))) {
+        return contents;
+    }
+    const bool little_endian = byte(0) == 0xFF;
+    auto unit = [&](size_t i) { return little_endian ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1); };
+    auto in = [](uint32_t code, uint32_t first, uint32_t last) { return code >= first && code <= last; };
+    std::string text;
+    text.reserve(contents.size());
+    // An odd last byte is no character and is dropped.
+    for (size_t i = 2; i + 1 < contents.size(); i += 2) {
+        uint32_t code = unit(i);
+        if (in(code, 0xD800, 0xDBFF) && i + 3 < contents.size() && in(unit(i + 2), 0xDC00, 0xDFFF)) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (in(code, 0xD800, 0xDFFF)) {
+            code = 0xFFFD; // half a pair stands for nothing
+        }
+        append_utf8(text, code);
+    }
+    return text;
+}
 
 std::optional<std::string> find_value(std::string_view contents, std::string_view section,
                                       std::string_view key) {

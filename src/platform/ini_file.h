@@ -10,6 +10,11 @@
 
 namespace embark::ini {
 
+// The text of a settings file as the launcher works with it: UTF-16 with a
+// byte-order mark (either byte order, as Notepad's "Unicode" writes it)
+// becomes UTF-8; any other bytes are the text as they stand.
+std::string decode_file_text(std::string contents);
+
 // The value of `key` in the first section named `section`; nullopt when the
 // section, the key, or the key's "=" is missing.
 std::optional<std::string> find_value(std::string_view contents, std::string_view section,

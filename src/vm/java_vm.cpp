@@ -73,17 +73,21 @@ jobject construct(JNIEnv* env, const char* class_name, const char* signature, jo
     return env->NewObject(type, constructor, argument);
 }
 
-// Replaces System.out or System.err with a print stream on the named file.
-bool redirect_stream(JNIEnv* env, const std::string& file_name, const char* setter) {
+// A print stream on the named file, which is emptied; null on failure.
+jobject open_print_stream(JNIEnv* env, const std::string& file_name) {
     jobject name = make_java_string(env, file_name);
     if (name == nullptr) {
-        return false;
+        return nullptr;
     }
     jobject file_stream = construct(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name);
     if (file_stream == nullptr) {
-        return false;
+        return nullptr;
     }
-    jobject print_stream = construct(env, "java/io/PrintStream", "(Ljava/io/OutputStream;)V", file_stream);
+    return construct(env, "java/io/PrintStream", "(Ljava/io/OutputStream;)V", file_stream);
+}
+
+// Replaces System.out or System.err with the print stream.
+bool install_stream(JNIEnv* env, jobject print_stream, const char* setter) {
     if (print_stream == nullptr) {
         return false;
     }
@@ -99,17 +103,29 @@ bool redirect_stream(JNIEnv* env, const std::string& file_name, const char* sett
     return !describe_pending_exception(env);
 }
 
-void redirect_standard_streams(JNIEnv* env, const LauncherState& state) {
+void redirect_standard_streams(platform::FileSystem& files, JNIEnv* env, const LauncherState& state) {
     // A failed redirection leaves the stream where it was; the start goes on.
-    if (!state.output_file.empty() && !redirect_stream(env, state.output_file, "setOut")) {
-        describe_pending_exception(env);
+    jobject output = nullptr;
+    if (!state.output_file.empty()) {
+        output = open_print_stream(env, state.output_file);
+        if (!install_stream(env, output, "setOut")) {
+            describe_pending_exception(env);
+        }
     }
-    if (!state.error_file.empty() && !redirect_stream(env, state.error_file, "setErr")) {
+    if (state.error_file.empty()) {
+        return;
+    }
+    // Both streams in one file write through one stream, in order: two would
+    // each empty the file and write over each other.
+    jobject error = output != nullptr && files.same_file(state.output_file, state.error_file)
+                        ? output
+                        : open_print_stream(env, state.error_file);
+    if (!install_stream(env, error, "setErr")) {
         describe_pending_exception(env);
     }
 }
 
-bool create_java_vm(const Messages& messages, LauncherState& state) {
+bool create_java_vm(platform::FileSystem& files, const Messages& messages, LauncherState& state) {
     std::vector<JavaVMOption> options(state.options.size());
     for (size_t i = 0; i < state.options.size(); ++i) {
         options[i].optionString = const_cast<char*>(state.options[i].c_str());
@@ -131,7 +147,7 @@ bool create_java_vm(const Messages& messages, LauncherState& state) {
     }
     state.java_vm = vm;
     state.jni_env = static_cast<JNIEnv*>(env);
-    redirect_standard_streams(state.jni_env, state);
+    redirect_standard_streams(files, state.jni_env, state);
     return true;
 }
 
@@ -175,6 +191,7 @@ bool call_main(const Messages& messages, LauncherState& state) {
 }
 
 struct JavaThreadContext {
+    platform::FileSystem& files;
     const Messages& messages;
     LauncherState& state;
 };
@@ -182,7 +199,7 @@ struct JavaThreadContext {
 uint32_t java_thread_body(void* argument) {
     auto* context = static_cast<JavaThreadContext*>(argument);
     LauncherState& state = context->state;
-    if (!create_java_vm(context->messages, state)) {
+    if (!create_java_vm(context->files, context->messages, state)) {
         return 1;
     }
     bool called = call_main(context->messages, state);
@@ -191,6 +208,11 @@ uint32_t java_thread_body(void* argument) {
     bool detached = java_vm(state)->DetachCurrentThread() == JNI_OK;
     return called && detached ? 0 : 1;
 }
+
+// The JDK's own launcher gives the thread that creates the machine at least
+// this much: enough for the machine to start and refuse too small an -Xss
+// with its own message, instead of overflowing the stack before it can check.
+constexpr uint32_t smallest_java_stack_size = 64 * 1024;
 
 uint32_t default_java_stack_size(const LauncherState& state) {
     jni::Jdk11InitArgs arguments{};
@@ -230,9 +252,13 @@ uint32_t run_java_thread(platform::System& system, const Messages& messages, Lau
     if (state.java_thread_stack_size == 0) {
         state.java_thread_stack_size = default_java_stack_size(state);
     }
-    JavaThreadContext context{messages, state};
+    uint32_t stack_size = state.java_thread_stack_size;
+    if (stack_size != 0 && stack_size < smallest_java_stack_size) {
+        stack_size = smallest_java_stack_size;
+    }
+    JavaThreadContext context{system.files, messages, state};
     uint32_t result = 1;
-    if (!system.threads.run_and_wait(state.java_thread_stack_size, java_thread_body, &context, result)) {
+    if (!system.threads.run_and_wait(stack_size, java_thread_body, &context, result)) {
         result = java_thread_body(&context);
     }
     return result;

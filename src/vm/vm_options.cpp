@@ -1,5 +1,7 @@
 #include "vm/vm_options.h"
 
+#include <limits>
+
 #include "launcher/ansi_text.h"
 #include "launcher/executable.h"
 #include "launcher/settings.h"
@@ -11,6 +13,7 @@ namespace {
 constexpr char blank = ' ';
 constexpr char quote = '"';
 constexpr size_t npos = std::string_view::npos;
+constexpr uint32_t largest_number = std::numeric_limits<uint32_t>::max();
 
 size_t token_end(std::string_view text, size_t start) {
     size_t space = text.find(blank, start);
@@ -95,7 +98,10 @@ NumberReading read_numbers(std::string_view text) {
     reading.numbers.push_back(0);
     for (size_t i = reading.position; i + 1 < text.size(); ++i) {
         if (is_ascii_digit(text[i])) {
-            reading.numbers.back() = reading.numbers.back() * 10u + static_cast<uint32_t>(text[i] - '0');
+            // Saturates, as the version digit groups do: an absurd number stays absurd.
+            uint32_t& number = reading.numbers.back();
+            uint32_t digit = static_cast<uint32_t>(text[i] - '0');
+            number = number > (largest_number - digit) / 10 ? largest_number : number * 10 + digit;
         } else if (text[i] == ':') {
             reading.numbers.push_back(0);
         }
@@ -121,7 +127,10 @@ std::string rewrite_percentage_memory_option(std::string_view token, uint64_t to
     char unit = token.back();
     uint64_t base = (unit == 'T' || unit == 't') ? available_virtual : total_physical;
     uint64_t kilobytes = base >> 10;
-    uint64_t size = static_cast<uint64_t>(static_cast<double>(kilobytes) * factor);
+    double share = static_cast<double>(kilobytes) * factor;
+    // 2^64 is exact in double; beyond it the conversion would be undefined.
+    constexpr double beyond_size = 18446744073709551616.0;
+    uint64_t size = share >= beyond_size ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(share);
     uint64_t maximum = number(2) * 1024;
     uint64_t minimum = number(1) * 1024;
     if (maximum != 0 && size > maximum) {

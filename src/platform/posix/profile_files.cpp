@@ -2,6 +2,9 @@
 // initialisation-file format.
 #include "platform/posix/posix_system.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "platform/ini_file.h"
@@ -11,8 +14,23 @@ namespace embark::platform::posix {
 
 namespace {
 
+// Only a regular file is a settings file: a FIFO would hold the start up, and
+// a device can be endless. Opening does not wait for a FIFO's writer.
+UniqueFile open_regular_file(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status;
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return nullptr;
+    }
+    UniqueFile file(::fdopen(fd.get(), "rb"));
+    if (file) {
+        fd.release();
+    }
+    return file;
+}
+
 bool read_whole_file(const std::string& path, std::string& contents) {
-    UniqueFile file(std::fopen(path.c_str(), "rb"));
+    UniqueFile file = open_regular_file(path);
     if (!file) {
         return false;
     }
@@ -22,7 +40,11 @@ bool read_whole_file(const std::string& path, std::string& contents) {
     while ((read = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
         contents.append(chunk, read);
     }
-    return !std::ferror(file.get());
+    if (std::ferror(file.get())) {
+        return false;
+    }
+    contents = ini::decode_file_text(std::move(contents));
+    return true;
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // On Linux the runtimes installed in one folder (Debian's /usr/lib/jvm) take
 // the registry's place: each folder there that is not a link is one entry
 // below the JavaSoft "Java Runtime Environment" key, named by the
-// JAVA_VERSION of its release file, with the folder as its "JavaHome".
+// JAVA_VERSION of its release file, with the folder as its "JavaHome". Of
+// several folders of one version, the entry is the first that holds a VM library.
 #include <dirent.h>
 #include <algorithm>
 #include <sys/stat.h>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/posix/posix_system.h"
@@ -47,6 +49,22 @@ std::string release_version(const std::string& home) {
     return {};
 }
 
+// Whether a VM library lies where the runtime probe looks: lib/<kind>/libjvm.so.
+bool holds_vm_library(const std::string& home) {
+    const std::string lib = home + "/lib/";
+    std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(lib.c_str()));
+    if (!directory) {
+        return false;
+    }
+    while (const dirent* entry = ::readdir(directory.get())) {
+        struct stat status;
+        if (::stat((lib + entry->d_name + "/libjvm.so").c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 using Installed = PosixRegistry::InstalledRuntime;
 
 std::vector<Installed> installed_runtimes(const std::string& folder) {
@@ -63,6 +81,7 @@ std::vector<Installed> installed_runtimes(const std::string& folder) {
         }
     }
     std::sort(names.begin(), names.end()); // a stable order, as the registry's
+    std::unordered_map<std::string, size_t> by_version;
     for (const std::string& name : names) {
         std::string home = folder + "/" + name;
         struct stat status;
@@ -70,8 +89,16 @@ std::vector<Installed> installed_runtimes(const std::string& folder) {
             continue; // links and files are no runtimes of their own
         }
         std::string version = release_version(home);
-        if (!version.empty()) {
+        if (std::none_of(version.begin(), version.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            continue; // no version to choose it by: no runtime
+        }
+        // Key names are unique: of the folders of one version, the entry leads
+        // to the first that holds a VM library, so one without cannot hide it.
+        auto [known, added] = by_version.try_emplace(version, runtimes.size());
+        if (added) {
             runtimes.push_back({std::move(version), std::move(home)});
+        } else if (!holds_vm_library(runtimes[known->second].home) && holds_vm_library(home)) {
+            runtimes[known->second].home = std::move(home);
         }
     }
     return runtimes;

@@ -1,6 +1,8 @@
 // Owners of POSIX resources.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -14,5 +16,26 @@ struct FileCloser {
     }
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
 
 } // namespace embark::platform::posix

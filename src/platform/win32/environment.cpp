@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/environment_references.h"
 #include "platform/win32/win32_system.h"
 
 namespace embark::platform::win32 {
@@ -28,22 +29,10 @@ bool Win32Environment::set(const char* name, const std::string& value) {
     return ::SetEnvironmentVariableA(name, value.c_str()) != FALSE;
 }
 
-} // namespace embark::platform::win32
-
-namespace embark::platform::win32 {
-
+// Each %NAME% is looked up on its own: the system's expansion function fails
+// (or worse) for a result beyond 32 KiB, and a class path can be that long.
 std::optional<std::string> Win32Environment::expand(const std::string& text) {
-    DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-    if (size == 0) {
-        return std::nullopt;
-    }
-    std::string buffer(size, '\0');
-    DWORD written = ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), size);
-    if (written == 0 || written > size) {
-        return std::nullopt;
-    }
-    buffer.resize(written - 1); // the count includes the terminating zero
-    return buffer;
+    return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
 } // namespace embark::platform::win32

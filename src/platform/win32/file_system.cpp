@@ -5,6 +5,35 @@
 
 namespace embark::platform::win32 {
 
+namespace {
+
+// The absolute form of a path in upper case, as the file system compares
+// names; empty when it cannot be formed.
+std::wstring comparable_path(const std::string& path) {
+    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return {};
+    }
+    std::string full(size, '\0');
+    DWORD length = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return {};
+    }
+    int units = ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(length), nullptr, 0);
+    if (units <= 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(length), wide.data(), units);
+    std::wstring upper(wide.size(), L'\0');
+    if (::LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), units, upper.data(), units) != units) {
+        return {};
+    }
+    return upper;
+}
+
+} // namespace
+
 bool Win32FileSystem::entry_exists(const std::string& path) {
     WIN32_FIND_DATAA found;
     UniqueFindHandle search(::FindFirstFileA(path.c_str(), &found));
@@ -17,6 +46,14 @@ void Win32FileSystem::create_directory(const std::string& path) {
 
 void Win32FileSystem::set_current_directory(const std::string& path) {
     ::SetCurrentDirectoryA(path.c_str());
+}
+
+bool Win32FileSystem::same_file(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    std::wstring first = comparable_path(a);
+    return !first.empty() && first == comparable_path(b);
 }
 
 } // namespace embark::platform::win32

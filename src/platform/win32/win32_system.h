@@ -24,6 +24,7 @@ public:
     bool entry_exists(const std::string& path) override;
     void create_directory(const std::string& path) override;
     void set_current_directory(const std::string& path) override;
+    bool same_file(const std::string& a, const std::string& b) override;
 };
 
 class Win32Process final : public Process {

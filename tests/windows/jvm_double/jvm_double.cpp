@@ -2,8 +2,9 @@
 // enough of a virtual machine for the launcher and appends "<event> <detail>"
 // lines to the file EMBARK_JVM_DOUBLE_RECORD names: library, create (version,
 // ignoreUnrecognized), option, env, cwd, stack (bytes reserved for the thread),
-// class, method, call, leaks (local references of byte arrays and array elements
-// not deleted, string chars not released), arg, describe, detach, destroy.
+// class, method, call, stream (the file of a redirected stream), leaks (local
+// references of byte arrays and array elements not deleted, string chars not
+// released), arg, describe, detach, destroy.
 // EMBARK_JVM_DOUBLE_SCENARIO names a fault to play: throws, no-method, no-string,
 // detach-fails or create:<result>. Functions the launcher should not call are null.
 #define _JNI_IMPLEMENTATION_
@@ -79,7 +80,9 @@ void JNICALL release_string_utf_chars(JNIEnv*, jstring, const char*) { --leaks; 
 void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, va_list arguments) {
     record("call " + object(type)->text + "." + object(method)->text);
     record("leaks " + std::to_string(leaks));
-    for (const Object* element : object(va_arg(arguments, jobject))->elements) record("arg " + element->text);
+    const Object* argument = object(va_arg(arguments, jobject));
+    if (object(method)->text.starts_with("set")) record("stream " + argument->text); // the file of setOut, setErr
+    for (const Object* element : argument->elements) record("arg " + element->text);
     if (scenario == "throws") pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by main");
 }
 jthrowable JNICALL exception_occurred(JNIEnv*) { return pending_exception; }

@@ -1,0 +1,58 @@
+// The Linux settings reader reads only regular files, and reads UTF-16 files
+// with a byte-order mark (Notepad's "Unicode") as UTF-8.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+
+#include "platform/posix/posix_system.h"
+
+namespace embark::platform::posix {
+namespace {
+
+class SettingsFileKindsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(::mkdtemp(folder_.data()), nullptr); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string folder_ = (std::filesystem::temp_directory_path() / "embark-kinds-XXXXXX").string();
+    PosixProfileFiles profiles_;
+};
+
+TEST_F(SettingsFileKindsTest, FifoReadsAsNoFile) {
+    const std::string fifo = folder_ + "/tool.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto value = std::async(std::launch::async, [&] { return profiles_.read(fifo, "S", "K"); });
+    // A reader that opened the FIFO would wait for a writer: it gets one that
+    // never waits itself (it only gets in while a reader holds the FIFO open).
+    while (value.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        if (int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+            EXPECT_EQ(::write(writer, "[S]\nK=V\n", 8), 8);
+            ::close(writer);
+        }
+    }
+    EXPECT_EQ(value.get(), "");
+}
+
+TEST_F(SettingsFileKindsTest, Utf16WithByteOrderMarkReadsAsUtf8) {
+    const std::u16string text = u"\uFEFF[S]\r\nK=caf\u00e9 \U0001D11E\r\n"; // a pair of surrogates at the end
+    for (bool big_endian : {false, true}) {
+        std::string bytes;
+        for (char16_t unit : text) {
+            bytes += static_cast<char>(big_endian ? unit >> 8 : unit & 0xFF);
+            bytes += static_cast<char>(big_endian ? unit & 0xFF : unit >> 8);
+        }
+        const std::string path = folder_ + (big_endian ? "/be.ini" : "/le.ini");
+        std::ofstream(path, std::ios::binary) << bytes;
+        EXPECT_EQ(profiles_.read(path, "S", "K"), "caf\xC3\xA9 \xF0\x9D\x84\x9E") << path;
+    }
+}
+
+} // namespace
+} // namespace embark::platform::posix
