@@ -1,4 +1,4 @@
-// Owners of POSIX resources.
+// Owner of a C stream: closed when it goes.
 #pragma once
 
 #include <cstdio>
