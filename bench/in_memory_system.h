@@ -105,7 +105,7 @@ public:
     }
     std::optional<std::string> command_line() override { return std::string("tool.exe"); }
     std::vector<std::string> argument_vector() override { return {}; }
-    bool is_nt_family() override { return true; }
+    bool keeps_per_user_settings_file() override { return true; }
     void use_system_default_locale() override {}
 };
 

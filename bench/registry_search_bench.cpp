@@ -31,8 +31,7 @@
 #include <benchmark/benchmark.h>
 
 #include "in_memory_system.h"
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "runtime/registry_search.h"
 
 namespace {
@@ -66,20 +65,20 @@ void search_and_select(benchmark::State& state, std::vector<std::string> preferr
     embark::bench::InMemorySystem platform;
     install_runtimes(platform, n);
     embark::Messages messages(platform.system);
-    embark::LauncherState launcher;
-    launcher.preferred_versions = std::move(preferred_versions);
+    embark::RuntimeRequest request;
+    request.preferred_versions = std::move(preferred_versions);
 
     // The newest runtime is the one chosen; anything else means the setup is wrong.
     std::string home;
     embark::VersionRecord version;
-    if (!embark::registry_search_and_selection(platform.system, messages, launcher, home, version) ||
+    if (!embark::registry_search_and_selection(platform.system, messages, request, home, version) ||
         home != runtime_folder(n - 1) + "\\") {
         state.SkipWithError("the search did not choose the newest runtime");
         return;
     }
 
     for (auto _ : state) {
-        bool found = embark::registry_search_and_selection(platform.system, messages, launcher, home, version);
+        bool found = embark::registry_search_and_selection(platform.system, messages, request, home, version);
         benchmark::DoNotOptimize(found);
         benchmark::DoNotOptimize(home.data());
         benchmark::ClobberMemory();

@@ -5,7 +5,7 @@
 //
 //   registry_search_bench_wine [runs]     (default 200)
 //
-// The state is the launcher's default with preferred versions {""}, as the
+// The request is the launcher's default with preferred versions {""}, as the
 // settings load leaves it when the key is empty. Prints the number of
 // candidates the scan accepts and the chosen runtime, the first (cold) run
 // on its own, then median, p10 and p90 of the following runs in
@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
 #include "runtime/registry_search.h"
 #include "runtime/version.h"
@@ -33,22 +32,22 @@ int main(int argc, char** argv) {
 
     embark::platform::System& system = embark::platform::native_system();
     embark::Messages messages(system);
-    embark::LauncherState state;
-    state.preferred_versions = {""};
+    embark::RuntimeRequest request;
+    request.preferred_versions = {""};
 
     std::string home;
     embark::VersionRecord version;
     bool found = false;
     double first_us = bench::time_once(
-        [&] { found = embark::registry_search_and_selection(system, messages, state, home, version); });
+        [&] { found = embark::registry_search_and_selection(system, messages, request, home, version); });
     if (!found) {
         std::fprintf(stderr, "registry_search_bench_wine: no runtime found in the registry\n");
         return 1;
     }
-    size_t candidates = embark::scan_registry(system, state).size();
+    size_t candidates = embark::scan_registry(system, request).size();
 
     std::vector<double> samples = bench::time_runs(
-        runs, [&] { embark::registry_search_and_selection(system, messages, state, home, version); });
+        runs, [&] { embark::registry_search_and_selection(system, messages, request, home, version); });
 
     std::printf("registry_search_bench_wine: registry search and selection, %ld runs\n", runs);
     std::printf("candidates: %zu, chosen: %s (%s)\n", candidates, home.c_str(),

@@ -15,7 +15,7 @@
 
 #include "launcher/command_line.h"
 #include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "launcher/settings.h"
 #include "modes/service.h"
 #include "modes/single_instance.h"
@@ -41,11 +41,11 @@ Outcome start_until_settings_loaded() {
 
     Outcome outcome;
     embark::build_argument_list(system, state.arguments);
-    if (embark::gate_check(system, messages, state)) {
+    if (embark::gate_check(system, messages, state.gate)) {
         outcome.loaded = embark::load_settings(system, messages, state);
     }
-    outcome.main_class = std::move(state.main_class);
-    outcome.preferred_versions = state.preferred_versions.size();
+    outcome.main_class = std::move(state.vm_settings.main_class);
+    outcome.preferred_versions = state.runtime.preferred_versions.size();
     embark::publish_service_context(nullptr);
     return outcome;
 }

@@ -1,6 +1,6 @@
 #include "launcher/command_line.h"
 
-#include "launcher/ansi_text.h"
+#include "core/ansi_text.h"
 
 namespace embark {
 

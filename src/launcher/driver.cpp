@@ -1,7 +1,7 @@
 #include "launcher/driver.h"
 
 #include "launcher/command_line.h"
-#include "launcher/executable.h"
+#include "core/executable.h"
 #include "launcher/settings.h"
 #include "modes/single_instance.h"
 #include "runtime/registry_search.h"
@@ -13,10 +13,6 @@ namespace embark {
 
 namespace {
 
-bool is_second_instance(const LauncherState& state) {
-    return state.single_instance_active && !state.first_instance;
-}
-
 // Writes the runtime folder chosen in the dialog where the next start reads it.
 void remember_runtime_folder(platform::System& system, const Messages& messages,
                              const LauncherState& state, const std::string& runtime_home) {
@@ -25,7 +21,7 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
         return;
     }
     std::string target = local_file;
-    if (system.process.is_nt_family() && !state.service) {
+    if (system.process.keeps_per_user_settings_file() && !state.service) {
         target = per_user_settings_file_path(system, messages, state, true);
     }
     if (!target.empty()) {
@@ -37,10 +33,10 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
 
 bool initialise(platform::System& system, const Messages& messages, LauncherState& state) {
     build_argument_list(system, state.arguments);
-    if (!gate_check(system, messages, state)) {
+    if (!gate_check(system, messages, state.gate)) {
         return false;
     }
-    if (is_second_instance(state)) {
+    if (state.gate.is_second_instance()) {
         return true;
     }
     if (!load_settings(system, messages, state)) {
@@ -52,7 +48,7 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 
     // Runtime discovery: the first source whose folder holds a VM library wins.
     auto take_library_below = [&](const std::string& runtime_home) {
-        state.vm_library_path = find_vm_library(system, runtime_home, state.jvm_type).path;
+        state.vm_library_path = find_vm_library(system, runtime_home, state.runtime.jvm_type).path;
         return !state.vm_library_path.empty();
     };
     std::string runtime_home;
@@ -65,16 +61,15 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
     if (private_runtime_search(system, messages, runtime_home) && take_library_below(runtime_home)) {
         return true;
     }
-    if (registry_search_and_selection(system, messages, state, runtime_home,
+    if (registry_search_and_selection(system, messages, state.runtime, runtime_home,
                                       state.selected_runtime_version) &&
         take_library_below(runtime_home)) {
         return true;
     }
 
-    std::string message = missing_runtime_message(messages, state.jvm_type, state.minimum_version,
-                                                  state.maximum_version);
+    std::string message = missing_runtime_message(messages, state.runtime);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, messages, message, state.jvm_type, choice) != dialog_ok) {
+    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, choice) != dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;
@@ -83,23 +78,24 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 }
 
 int run_step(platform::System& system, const Messages& messages, LauncherState& state) {
-    if (is_second_instance(state)) {
-        return wait_for_first_instance(system, state);
+    if (state.gate.is_second_instance()) {
+        return wait_for_first_instance(system, state.gate);
     }
-    prepare_environment(system, messages, state);
-    if (!load_runtime_library(system, messages, state)) {
+    prepare_environment(system, messages, state.vm_settings, state.vm_library_path, state.vm_options);
+    if (!state.vm.load(system, messages, state.vm_library_path)) {
         return exit_failure_code;
     }
-    if (!assemble_options(system, messages, state)) {
+    if (!assemble_options(system, messages, state.vm_settings, state.vm_options)) {
         return exit_failure_code;
     }
-    return run_java_thread(system, messages, state) == 0 ? 0 : exit_failure_code;
+    JavaMain main{state.vm_settings, state.arguments};
+    return run_java_thread(system, messages, state.vm, state.vm_options, main) == 0 ? 0 : exit_failure_code;
 }
 
 void teardown(LauncherState& state) {
-    destroy_java_vm(state);
-    if (state.single_instance_active) {
-        gate_teardown(state);
+    state.vm.destroy();
+    if (state.gate.active) {
+        gate_teardown(state.gate);
     }
     // The strings and lists go with the state itself.
 }
@@ -115,7 +111,8 @@ int run_launcher(platform::System& system) {
     if (!initialise(system, messages, state)) {
         exit_code = exit_failure_code;
     } else if (state.service) {
-        exit_code = prepare_service(system, messages, state, service_context)
+        service_context.run_step = [&] { return run_step(system, messages, state); };
+        exit_code = prepare_service(system, messages, service_context)
                         ? run_service_dispatcher(system, service_context)
                         : exit_failure_code;
     } else {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "modes/service.h"
 #include "platform/system.h"
 

@@ -1,62 +1,33 @@
-// The one record per process that carries every settings value, the runtime
-// choice, the virtual machine handles and the argument and option lists.
+// The one record per process that carries the settings of a start, the
+// runtime choice, the virtual machine and the argument list. Each subsystem
+// takes the piece of it that it needs.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "runtime/version.h"
-
-struct JavaVM_;
-struct JNIEnv_;
+#include "modes/single_instance.h"
+#include "runtime/runtime_request.h"
+#include "vm/java_vm.h"
+#include "vm/vm_options.h"
 
 namespace embark {
 
-enum JvmType : int32_t {
-    jvm_type_any = 0,
-    jvm_type_server = 1,
-    jvm_type_favor_server = 2,
-};
-
 struct LauncherState {
-    int32_t jvm_type = jvm_type_any;
-    std::string vm_library_path;
-    JavaVM_* java_vm = nullptr; // once the virtual machine exists
-    JNIEnv_* jni_env = nullptr; // valid on the Java thread only
-    std::string main_class;   // with slashes for dots
-    VersionRecord selected_runtime_version;
-    VersionRecord minimum_version;
-    VersionRecord maximum_version;
-    std::vector<std::string> arguments;
-    bool service = false;
-    // Search preferences for installed runtimes.
-    bool jdk_favoured = false;
-    bool jre_favoured = false;
-    bool both_kinds_accepted = true;
-    bool jrockit_accepted = false;
-    bool javasoft_accepted = true;
-    bool jrockit_favoured = false;
-    bool javasoft_favoured = true;
+    RuntimeRequest runtime;   // what the settings ask of the Java runtime
+    VmSettings vm_settings;   // what they say about the machine's start
+    std::string remembered_runtime_folder; // "JRE Path"
     std::string product_name;
     std::string product_code;
-    std::vector<std::string> options;
-    std::vector<std::string> preferred_versions;
-    std::string remembered_runtime_folder; // "JRE Path"
-    std::string library_path;
-    // Single-instance gate; owned by the gate once it is active.
-    void* block_view = nullptr;
-    void* mapping_handle = nullptr;
-    void* listener_thread = nullptr;
-    bool first_instance = false;
-    bool single_instance_active = false;
-    std::string output_file;
-    std::string error_file;
-    std::string system_path;
+    bool service = false;
     bool override_working_directory = false;
-    uint32_t java_thread_stack_size = 0; // bytes; 0 keeps the system default
-    void* create_java_vm = nullptr;                // JNI_CreateJavaVM of the VM library
-    void* get_default_java_vm_init_args = nullptr; // JNI_GetDefaultJavaVMInitArgs
+    std::vector<std::string> arguments;
+
+    std::string vm_library_path;
+    VersionRecord selected_runtime_version;
+    VmOptions vm_options;
+    SingleInstanceGate gate;
+    VmSession vm; // destroyed before the gate is torn down
 };
 
 } // namespace embark

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "launcher/ansi_text.h"
+#include "core/ansi_text.h"
 
 namespace embark {
 
@@ -35,11 +35,11 @@ bool settings_file_path(platform::System& system, const Messages& messages, std:
 PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
                                                     std::string_view app_data,
                                                     std::string_view product_name,
-                                                    std::string_view product_code,
+                                                    std::string_view product_code, char separator,
                                                     const platform::CodePage& code_page) {
-    size_t backslash = find_last_char(executable, '\\', code_page);
-    std::string file_part(backslash == std::string_view::npos ? executable
-                                                              : executable.substr(backslash + 1));
+    size_t last_separator = find_last_char(executable, separator, code_page);
+    std::string file_part(last_separator == std::string_view::npos ? executable
+                                                                   : executable.substr(last_separator + 1));
     size_t dot = find_last_char(file_part, '.', code_page);
     if (dot != std::string::npos) {
         file_part.resize(dot);
@@ -56,9 +56,9 @@ PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
     }
 
     PerUserSettingsPath result;
-    result.product_folder.assign(app_data).append("\\").append(folder_name);
-    result.code_folder.assign(result.product_folder).append("\\").append(product_code);
-    result.file.assign(result.code_folder).append("\\").append(file_part);
+    result.product_folder.assign(app_data).append(1, separator).append(folder_name);
+    result.code_folder.assign(result.product_folder).append(1, separator).append(product_code);
+    result.file.assign(result.code_folder).append(1, separator).append(file_part);
     return result;
 }
 
@@ -70,7 +70,7 @@ std::string per_user_settings_file_path(platform::System& system, const Messages
     }
     std::string app_data = system.environment.get("APPDATA").value_or(std::string());
     PerUserSettingsPath path = per_user_settings_file_path_for(
-        executable, app_data, state.product_name, state.product_code, system.code_page);
+        executable, app_data, state.product_name, state.product_code, system.paths.separator, system.code_page);
     if (create_folders) {
         system.files.create_directory(path.product_folder);
         system.files.create_directory(path.code_folder);
@@ -119,28 +119,28 @@ VersionRecord maximum_version_from(std::string_view value, const platform::CodeP
     return version;
 }
 
-int32_t jvm_type_from(std::string_view value) {
+JvmType jvm_type_from(std::string_view value) {
     if (value == "server") {
-        return jvm_type_server;
+        return JvmType::server;
     }
     if (value == "favor_server") {
-        return jvm_type_favor_server;
+        return JvmType::favor_server;
     }
-    return jvm_type_any;
+    return JvmType::any;
 }
 
-void apply_jvm_source(std::string_view value, LauncherState& state) {
+void apply_jvm_source(std::string_view value, SearchPreferences& preferences) {
     if (!value.empty()) {
-        state.both_kinds_accepted = value == "favor_JRE" || value == "favor_JDK";
+        preferences.both_kinds_accepted = value == "favor_JRE" || value == "favor_JDK";
     }
     bool jdk = value.empty() || value == "favor_JDK" || value == "only_JDK";
     bool jre = value.empty() || value == "favor_JRE" || value == "only_JRE";
-    state.jdk_favoured = jdk;
-    state.jre_favoured = jre;
+    preferences.jdk_favoured = jdk;
+    preferences.jre_favoured = jre;
 }
 
 void apply_vm_provider(std::string_view value, const platform::CodePage& code_page,
-                       LauncherState& state) {
+                       SearchPreferences& preferences) {
     struct Row {
         const char* name;
         bool jrockit_accepted, javasoft_accepted, jrockit_favoured, javasoft_favoured;
@@ -156,10 +156,10 @@ void apply_vm_provider(std::string_view value, const platform::CodePage& code_pa
     }
     for (const Row& row : rows) {
         if (equals_ignoring_case(value, row.name, code_page)) {
-            state.jrockit_accepted = row.jrockit_accepted;
-            state.javasoft_accepted = row.javasoft_accepted;
-            state.jrockit_favoured = row.jrockit_favoured;
-            state.javasoft_favoured = row.javasoft_favoured;
+            preferences.jrockit_accepted = row.jrockit_accepted;
+            preferences.javasoft_accepted = row.javasoft_accepted;
+            preferences.jrockit_favoured = row.jrockit_favoured;
+            preferences.javasoft_favoured = row.javasoft_favoured;
             return;
         }
     }
@@ -179,15 +179,16 @@ bool load_settings(platform::System& system, const Messages& messages, LauncherS
     };
     const platform::CodePage& code_page = system.code_page;
 
-    state.minimum_version = minimum_version_from(read(section::java_runtime, key::minimum_version), code_page);
-    state.maximum_version = maximum_version_from(read(section::java_runtime, key::maximum_version), code_page);
+    RuntimeRequest& runtime = state.runtime;
+    runtime.minimum_version = minimum_version_from(read(section::java_runtime, key::minimum_version), code_page);
+    runtime.maximum_version = maximum_version_from(read(section::java_runtime, key::maximum_version), code_page);
 
     if (read(section::application, key::application_type) == "service") {
         state.service = true;
     }
 
     split_at_separator(read(section::java_runtime, key::preferred_versions), ";",
-                       state.preferred_versions);
+                       runtime.preferred_versions);
 
     state.product_code = read(section::product, key::product_code);
     state.product_name = read(section::product, key::product_name);
@@ -195,7 +196,7 @@ bool load_settings(platform::System& system, const Messages& messages, LauncherS
     // Outside service mode on NT systems a per-user settings file, once it
     // exists, alone decides the remembered runtime folder.
     std::string jre_path_file = file;
-    if (system.process.is_nt_family() && !state.service) {
+    if (system.process.keeps_per_user_settings_file() && !state.service) {
         std::string per_user = per_user_settings_file_path(system, messages, state, false);
         if (!per_user.empty() && system.files.entry_exists(per_user)) {
             jre_path_file = per_user;
@@ -203,11 +204,9 @@ bool load_settings(platform::System& system, const Messages& messages, LauncherS
     }
     state.remembered_runtime_folder = read_setting(system, jre_path_file, section::java_runtime, key::jre_path);
 
-    state.jvm_type = jvm_type_any;
-    state.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
-
-    apply_jvm_source(read(section::java_runtime, key::jvm_source), state);
-    apply_vm_provider(read(section::java_runtime, key::vm_provider), code_page, state);
+    runtime.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
+    apply_jvm_source(read(section::java_runtime, key::jvm_source), runtime.preferences);
+    apply_vm_provider(read(section::java_runtime, key::vm_provider), code_page, runtime.preferences);
 
     std::string main_class = read(section::java_runtime, key::main_class);
     if (main_class.empty()) {
@@ -215,12 +214,18 @@ bool load_settings(platform::System& system, const Messages& messages, LauncherS
         return false;
     }
     replace_char(main_class, '.', '/', code_page);
-    state.main_class = std::move(main_class);
+    VmSettings& vm = state.vm_settings;
+    vm.main_class = std::move(main_class);
 
     state.override_working_directory =
         override_working_dir_from(read(section::application, key::override_working_dir), code_page);
-    state.system_path = read(section::java_runtime, key::system_path);
-    state.library_path = read(section::java_runtime, key::library_path);
+    vm.system_path = read(section::java_runtime, key::system_path);
+    vm.library_path = read(section::java_runtime, key::library_path);
+    // Read now with the rest; their absence is reported when the options are assembled.
+    vm.class_path = read(section::class_path, key::class_path);
+    vm.parameters = read(section::java_runtime, key::vm_parameters);
+    vm.output_file = read(section::application, key::output_file);
+    vm.error_file = read(section::application, key::error_file);
     return true;
 }
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "launcher/executable.h"
+#include "core/executable.h"
+#include "core/messages.h"
 #include "launcher/launcher_state.h"
-#include "launcher/messages.h"
 #include "platform/system.h"
 
 namespace embark {
@@ -58,7 +58,7 @@ struct PerUserSettingsPath {
 PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
                                                     std::string_view app_data,
                                                     std::string_view product_name,
-                                                    std::string_view product_code,
+                                                    std::string_view product_code, char separator,
                                                     const platform::CodePage& code_page);
 // Empty when the executable path is unavailable; with `create_folders` the two
 // folders are created on the way (their outcome is not examined).
@@ -75,10 +75,10 @@ void split_at_separator(std::string_view text, std::string_view separator,
 // Value parsing, one function a key.
 VersionRecord minimum_version_from(std::string_view value, const platform::CodePage& code_page);
 VersionRecord maximum_version_from(std::string_view value, const platform::CodePage& code_page);
-int32_t jvm_type_from(std::string_view value);
-void apply_jvm_source(std::string_view value, LauncherState& state);
+JvmType jvm_type_from(std::string_view value);
+void apply_jvm_source(std::string_view value, SearchPreferences& preferences);
 void apply_vm_provider(std::string_view value, const platform::CodePage& code_page,
-                       LauncherState& state);
+                       SearchPreferences& preferences);
 bool override_working_dir_from(std::string_view value, const platform::CodePage& code_page);
 
 // Reads every key of the start into the state. False when there is no settings

@@ -12,7 +12,7 @@ void publish_service_context(ServiceContext* context) {
 
 // Seam: service operation arrives with the process modes. Until then a service
 // start cannot be prepared and ends with -1.
-bool prepare_service(platform::System&, const Messages&, LauncherState&, ServiceContext&) {
+bool prepare_service(platform::System&, const Messages&, ServiceContext&) {
     return false;
 }
 

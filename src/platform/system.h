@@ -55,8 +55,9 @@ public:
     // The arguments after the program name, where the system passes them as a
     // vector instead (POSIX).
     virtual std::vector<std::string> argument_vector() = 0;
-    // The Windows NT family test; false on systems that keep no per-user settings file.
-    virtual bool is_nt_family() = 0;
+    // Whether the remembered runtime folder lives in a per-user settings file
+    // (the Windows NT family); false where only the local settings file counts.
+    virtual bool keeps_per_user_settings_file() = 0;
     virtual void use_system_default_locale() = 0;
 };
 
@@ -66,6 +67,15 @@ public:
     virtual ~CodePage() = default;
     virtual bool is_lead_byte(unsigned char byte) const = 0;
 };
+
+// The string table that an executable without a resource section links in
+// (the Windows executable carries its own in its resources).
+struct StringTableEntry {
+    unsigned id;
+    const char* text;
+};
+extern const StringTableEntry string_table[];
+extern const size_t string_table_size;
 
 // Texts of the executable's string table.
 class Resources {

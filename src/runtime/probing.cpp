@@ -1,8 +1,7 @@
 #include "runtime/probing.h"
 
-#include "launcher/ansi_text.h"
-#include "launcher/executable.h"
-#include "launcher/launcher_state.h"
+#include "core/ansi_text.h"
+#include "core/executable.h"
 
 namespace embark {
 
@@ -20,17 +19,17 @@ std::string probe_path(const platform::System& system, const char* vm_kind) {
 
 } // namespace
 
-VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, int32_t jvm_type) {
+VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, JvmType jvm_type) {
     static const char* const server_only[] = {"server"};
     static const char* const server_first[] = {"server", "client", "classic", "hotspot", "jrockit"};
     static const char* const client_first[] = {"client", "classic", "hotspot", "server", "jrockit"};
 
     const char* const* kinds = client_first;
     size_t count = std::size(client_first);
-    if (jvm_type == jvm_type_server) {
+    if (jvm_type == JvmType::server) {
         kinds = server_only;
         count = std::size(server_only);
-    } else if (jvm_type == jvm_type_favor_server) {
+    } else if (jvm_type == JvmType::favor_server) {
         kinds = server_first;
         count = std::size(server_first);
     }

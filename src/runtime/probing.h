@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
+#include "runtime/runtime_request.h"
 
 namespace embark {
 
@@ -16,7 +17,7 @@ struct VmLibrary {
 
 // Probes below `runtime_home` (a folder ending in a separator, or empty for
 // the current directory) in the order the JVM type asks for.
-VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, int32_t jvm_type);
+VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, JvmType jvm_type);
 
 // The runtime home of a remembered folder: the folder with a separator appended.
 std::string remembered_runtime_home(const std::string& folder, char separator);

@@ -24,23 +24,25 @@ constexpr RegistrySource registry_sources[] = {
     {"Software\\JRockit\\Java Development Kit\\", Kind::jdk, Provider::jrockit},
 };
 
-bool kind_searched(const LauncherState& state, Kind kind) {
-    return state.both_kinds_accepted || (kind == Kind::jdk ? state.jdk_favoured : state.jre_favoured);
+bool kind_searched(const SearchPreferences& preferences, Kind kind) {
+    return preferences.both_kinds_accepted ||
+           (kind == Kind::jdk ? preferences.jdk_favoured : preferences.jre_favoured);
 }
 
-bool provider_searched(const LauncherState& state, Provider provider) {
-    return provider == Provider::javasoft ? state.javasoft_accepted || state.javasoft_favoured
-                                          : state.jrockit_accepted || state.jrockit_favoured;
+bool provider_searched(const SearchPreferences& preferences, Provider provider) {
+    return provider == Provider::javasoft ? preferences.javasoft_accepted || preferences.javasoft_favoured
+                                          : preferences.jrockit_accepted || preferences.jrockit_favoured;
 }
 
-bool favoured(const LauncherState& state, const RegistrySource& source) {
-    bool kind = source.kind == Kind::jdk ? state.jdk_favoured : state.jre_favoured;
-    bool provider = source.provider == Provider::javasoft ? state.javasoft_favoured : state.jrockit_favoured;
+bool favoured(const SearchPreferences& preferences, const RegistrySource& source) {
+    bool kind = source.kind == Kind::jdk ? preferences.jdk_favoured : preferences.jre_favoured;
+    bool provider =
+        source.provider == Provider::javasoft ? preferences.javasoft_favoured : preferences.jrockit_favoured;
     return kind && provider;
 }
 
 // Opens one entry and accepts it when a VM library lies below its home.
-std::optional<RuntimeCandidate> check_entry(platform::System& system, const LauncherState& state,
+std::optional<RuntimeCandidate> check_entry(platform::System& system, JvmType requested_type,
                                             const RegistrySource& source, const std::string& name) {
     std::unique_ptr<platform::RegistryKey> entry = system.registry.open_local_machine(source.key + name);
     if (!entry) {
@@ -56,10 +58,10 @@ std::optional<RuntimeCandidate> check_entry(platform::System& system, const Laun
         home.push_back(separator);
     }
     // The JavaSoft runtime entries are probed in the plain order under favor_server.
-    int32_t jvm_type = state.jvm_type;
+    JvmType jvm_type = requested_type;
     if (std::string_view(source.key) == "Software\\JavaSoft\\Java Runtime Environment\\" &&
-        jvm_type == jvm_type_favor_server) {
-        jvm_type = jvm_type_any;
+        jvm_type == JvmType::favor_server) {
+        jvm_type = JvmType::any;
     }
     std::string runtime_home = home;
     if (source.kind == Kind::jdk) {
@@ -83,10 +85,11 @@ std::optional<RuntimeCandidate> check_entry(platform::System& system, const Laun
 
 } // namespace
 
-std::vector<RuntimeCandidate> scan_registry(platform::System& system, const LauncherState& state) {
+std::vector<RuntimeCandidate> scan_registry(platform::System& system, const RuntimeRequest& request) {
+    const SearchPreferences& preferences = request.preferences;
     std::vector<RuntimeCandidate> candidates;
     for (const RegistrySource& source : registry_sources) {
-        if (!kind_searched(state, source.kind) || !provider_searched(state, source.provider)) {
+        if (!kind_searched(preferences, source.kind) || !provider_searched(preferences, source.provider)) {
             continue;
         }
         std::unique_ptr<platform::RegistryKey> key = system.registry.open_local_machine(source.key);
@@ -101,12 +104,13 @@ std::vector<RuntimeCandidate> scan_registry(platform::System& system, const Laun
         for (const std::string& entry_name : names) {
             VersionRecord version;
             parse_version(entry_name, minimum_fill, system.code_page, version);
-            if (!version_within_range(version, state.minimum_version, state.maximum_version)) {
+            if (!version_within_range(version, request.minimum_version, request.maximum_version)) {
                 continue; // never opened
             }
-            if (std::optional<RuntimeCandidate> candidate = check_entry(system, state, source, entry_name)) {
+            if (std::optional<RuntimeCandidate> candidate =
+                    check_entry(system, request.jvm_type, source, entry_name)) {
                 candidate->version = version;
-                candidate->favoured = favoured(state, source);
+                candidate->favoured = favoured(preferences, source);
                 candidates.push_back(std::move(*candidate));
             }
         }
@@ -114,13 +118,13 @@ std::vector<RuntimeCandidate> scan_registry(platform::System& system, const Laun
     return candidates;
 }
 
-void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds_accepted, int32_t jvm_type) {
+void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds_accepted, JvmType jvm_type) {
     std::stable_sort(candidates.begin(), candidates.end(),
                      [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
                          if (both_kinds_accepted && a.favoured != b.favoured) {
                              return a.favoured;
                          }
-                         if (jvm_type == jvm_type_favor_server && a.has_server_vm != b.has_server_vm) {
+                         if (jvm_type == JvmType::favor_server && a.has_server_vm != b.has_server_vm) {
                              return a.has_server_vm;
                          }
                          return compare_versions(a.version, b.version) > 0;
@@ -129,7 +133,7 @@ void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds
 
 std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> candidates,
                                                const std::vector<std::string>& preferred_versions,
-                                               bool both_kinds_accepted, int32_t jvm_type,
+                                               bool both_kinds_accepted, JvmType jvm_type,
                                                const platform::CodePage& code_page) {
     if (candidates.empty()) {
         return std::nullopt;
@@ -147,11 +151,11 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
     return candidates.front();
 }
 
-bool registry_search_and_selection(platform::System& system, const Messages&, const LauncherState& state,
+bool registry_search_and_selection(platform::System& system, const Messages&, const RuntimeRequest& request,
                                    std::string& runtime_home, VersionRecord& selected_version) {
     std::optional<RuntimeCandidate> pick =
-        pick_candidate(scan_registry(system, state), state.preferred_versions, state.both_kinds_accepted,
-                       state.jvm_type, system.code_page);
+        pick_candidate(scan_registry(system, request), request.preferred_versions,
+                       request.preferences.both_kinds_accepted, request.jvm_type, system.code_page);
     if (!pick) {
         return false;
     }

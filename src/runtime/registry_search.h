@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
-#include "runtime/version.h"
+#include "runtime/runtime_request.h"
 
 namespace embark {
 
@@ -21,22 +20,22 @@ struct RuntimeCandidate {
 };
 
 // Every accepted entry of the searched keys, in scanning order.
-std::vector<RuntimeCandidate> scan_registry(platform::System& system, const LauncherState& state);
+std::vector<RuntimeCandidate> scan_registry(platform::System& system, const RuntimeRequest& request);
 
 // Stable: favoured first (only when both kinds are accepted), then with a
 // server VM (only for favor_server), then the newest.
-void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds_accepted, int32_t jvm_type);
+void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds_accepted, JvmType jvm_type);
 
 // The first ordered candidate that matches the earliest preferred version;
 // without any match the first ordered candidate.
 std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> candidates,
                                                const std::vector<std::string>& preferred_versions,
-                                               bool both_kinds_accepted, int32_t jvm_type,
+                                               bool both_kinds_accepted, JvmType jvm_type,
                                                const platform::CodePage& code_page);
 
 // The scan and the pick; false, with nothing changed, when no entry fits.
 bool registry_search_and_selection(platform::System& system, const Messages& messages,
-                                   const LauncherState& state, std::string& runtime_home,
+                                   const RuntimeRequest& request, std::string& runtime_home,
                                    VersionRecord& selected_version);
 
 } // namespace embark

@@ -2,7 +2,8 @@
 
 #include <limits>
 
-#include "launcher/ansi_text.h"
+#include "core/ansi_text.h"
+#include "runtime/runtime_request.h"
 
 namespace embark {
 
@@ -45,13 +46,6 @@ bool parse_version(std::string_view text, int32_t fill, const platform::CodePage
     }
     return true;
 }
-
-} // namespace embark
-
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
-
-namespace embark {
 
 int compare_versions(const VersionRecord& a, const VersionRecord& b) {
     for (int i = 0; i < 4; ++i) {
@@ -149,10 +143,10 @@ std::string requirement_text(const Messages& messages, const VersionRecord& mini
                                     {format_version(minimum), format_version(maximum)});
 }
 
-std::string missing_runtime_message(const Messages& messages, int32_t jvm_type,
-                                    const VersionRecord& minimum, const VersionRecord& maximum) {
-    MessageId id = jvm_type == jvm_type_server ? MessageId::jre_not_found_server : MessageId::jre_not_found;
-    return messages.load_and_format(id, {requirement_text(messages, minimum, maximum)});
+std::string missing_runtime_message(const Messages& messages, const RuntimeRequest& request) {
+    MessageId id = request.jvm_type == JvmType::server ? MessageId::jre_not_found_server : MessageId::jre_not_found;
+    return messages.load_and_format(
+        id, {requirement_text(messages, request.minimum_version, request.maximum_version)});
 }
 
 } // namespace embark

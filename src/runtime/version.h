@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/messages.h"
 #include "platform/system.h"
 
 namespace embark {
@@ -25,12 +26,6 @@ constexpr int32_t maximum_fill = 65535;
 bool parse_version(std::string_view text, int32_t fill, const platform::CodePage& code_page,
                    VersionRecord& version);
 
-} // namespace embark
-
-namespace embark {
-
-class Messages;
-
 // -1, 0 or +1 over the four components; the count takes no part.
 int compare_versions(const VersionRecord& a, const VersionRecord& b);
 bool versions_equal(const VersionRecord& a, const VersionRecord& b);
@@ -46,8 +41,5 @@ std::string format_version(const VersionRecord& version);
 // "latest version", "minimum version 1.5", "version between 1.5 and 1.6" ...
 std::string requirement_text(const Messages& messages, const VersionRecord& minimum,
                              const VersionRecord& maximum);
-// The text above the download link when no runtime fits.
-std::string missing_runtime_message(const Messages& messages, int32_t jvm_type,
-                                    const VersionRecord& minimum, const VersionRecord& maximum);
 
 } // namespace embark

@@ -5,7 +5,7 @@
 namespace embark {
 
 int show_missing_runtime_dialog(platform::System& system, const Messages& messages,
-                                const std::string& message, int32_t, RuntimeChoice&) {
+                                const std::string& message, JvmType, RuntimeChoice&) {
     if (!system.has_dialogs) {
         messages.print_error(message + " " + java_download_address);
         return dialog_failed;

@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
+#include "runtime/runtime_request.h"
 
 namespace embark {
 
@@ -21,6 +22,6 @@ struct RuntimeChoice {
 // when it was cancelled, closed or could not be created. Where there are no
 // windows, the message and the download address are printed as an error line.
 int show_missing_runtime_dialog(platform::System& system, const Messages& messages,
-                                const std::string& message, int32_t jvm_type, RuntimeChoice& choice);
+                                const std::string& message, JvmType jvm_type, RuntimeChoice& choice);
 
 } // namespace embark

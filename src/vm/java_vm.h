@@ -6,28 +6,91 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
+#include "vm/jni_interface.h"
 #include "vm/vm_options.h"
-
-struct JNIEnv_;
-struct _jobject;
 
 namespace embark {
 
-// Loads the VM library and resolves its two invocation entry points.
-bool load_runtime_library(platform::System& system, const Messages& messages, LauncherState& state);
+// The loaded runtime's entry points and, once created, its virtual machine,
+// which goes with the session: destroying it waits for the application's
+// last non-daemon thread.
+class VmSession {
+public:
+    VmSession() = default;
+    ~VmSession() { destroy(); }
+    VmSession(const VmSession&) = delete;
+    VmSession& operator=(const VmSession&) = delete;
+
+    // Loads the VM library and resolves its two invocation entry points.
+    bool load(platform::System& system, const Messages& messages, const std::string& vm_library_path);
+    // The runtime's default Java stack size in bytes (0 when it names none).
+    uint32_t default_java_stack_size() const;
+    // Creates the machine on the calling thread, which becomes its Java
+    // thread; false after reporting why not.
+    bool create(const Messages& messages, const std::vector<std::string>& options);
+    // Returns once the application's last non-daemon thread has ended.
+    void destroy();
+
+    JavaVM* vm() const { return vm_; }
+    JNIEnv* env() const { return env_; } // valid on the Java thread only
+
+private:
+    jni::CreateJavaVmFunction create_ = nullptr;
+    jni::GetDefaultJavaVmInitArgsFunction default_init_args_ = nullptr;
+    JavaVM* vm_ = nullptr;
+    JNIEnv* env_ = nullptr;
+};
+
+// What the Java thread starts: the main class with the application's
+// arguments, and where the standard streams go.
+struct JavaMain {
+    const VmSettings& settings;
+    const std::vector<std::string>& arguments;
+};
+
 // The Java thread: creates the virtual machine and calls main; 0 when main
 // was called (whatever it did), 1 for every failure.
-uint32_t run_java_thread(platform::System& system, const Messages& messages, LauncherState& state);
-// Returns once the application's last non-daemon thread has ended.
-void destroy_java_vm(LauncherState& state);
+uint32_t run_java_thread(platform::System& system, const Messages& messages, VmSession& session,
+                         VmOptions& options, const JavaMain& main);
+
+// A JNI local reference, deleted when it goes: a long argument list would
+// otherwise outgrow the thread's local frame.
+template <typename Reference>
+class LocalRef {
+public:
+    LocalRef(JNIEnv* env, Reference reference) : env_(env), reference_(reference) {}
+    ~LocalRef() {
+        if (reference_ != nullptr) {
+            env_->DeleteLocalRef(reference_);
+        }
+    }
+    LocalRef(const LocalRef&) = delete;
+    LocalRef& operator=(const LocalRef&) = delete;
+    Reference get() const { return reference_; }
+    void reset(Reference reference) {
+        if (reference_ != nullptr) {
+            env_->DeleteLocalRef(reference_);
+        }
+        reference_ = reference;
+    }
+    Reference release() {
+        Reference reference = reference_;
+        reference_ = nullptr;
+        return reference;
+    }
+    explicit operator bool() const { return reference_ != nullptr; }
+
+private:
+    JNIEnv* env_;
+    Reference reference_;
+};
 
 // java/lang/String from the bytes of a launcher string (the machine's default
 // charset decodes them); null on failure.
-_jobject* make_java_string(JNIEnv_* env, const std::string& text);
+jobject make_java_string(JNIEnv* env, const std::string& text);
 // String[] of the texts, in order; null on failure.
-_jobject* make_java_string_array(JNIEnv_* env, const std::vector<std::string>& texts);
+jobject make_java_string_array(JNIEnv* env, const std::vector<std::string>& texts);
 
 } // namespace embark

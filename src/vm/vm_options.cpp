@@ -2,9 +2,8 @@
 
 #include <limits>
 
-#include "launcher/ansi_text.h"
-#include "launcher/executable.h"
-#include "launcher/settings.h"
+#include "core/ansi_text.h"
+#include "core/executable.h"
 
 namespace embark {
 
@@ -176,17 +175,18 @@ std::string remove_components(std::string_view path, int count, char separator,
     return std::string(rest);
 }
 
-void prepare_environment(platform::System& system, const Messages& messages, LauncherState& state) {
+void prepare_environment(platform::System& system, const Messages& messages, const VmSettings& settings,
+                         const std::string& vm_library_path, VmOptions& options) {
     const char separator = system.paths.separator;
     const char list_separator = system.paths.list_separator;
     const std::string path_reference = std::string("%") + system.paths.search_path_variable + "%";
-    const std::string& library = state.vm_library_path;
+    const std::string& library = vm_library_path;
     std::string home = remove_components(library, 3, separator, system.code_page);
 
     system.environment.set("JX_JVM_PATH", library);
     system.environment.set("JX_JVM_HOME", home);
 
-    if (!state.library_path.empty()) {
+    if (!settings.library_path.empty()) {
         std::string executable;
         std::string executable_folder;
         if (executable_path(system, messages, executable)) {
@@ -195,7 +195,7 @@ void prepare_environment(platform::System& system, const Messages& messages, Lau
         }
         // The pieces are joined with the list separator where they would
         // otherwise run into each other and form a folder name that exists nowhere.
-        std::string library_path = state.library_path;
+        std::string library_path = settings.library_path;
         if (library_path.back() != list_separator) {
             library_path.push_back(list_separator);
         }
@@ -203,12 +203,12 @@ void prepare_environment(platform::System& system, const Messages& messages, Lau
         library_path.append(1, list_separator).append(".");
         library_path.append(1, list_separator).append(path_reference);
         library_path.append(1, list_separator).append(home).append(1, separator).append("lib");
-        state.options.push_back("-Djava.library.path=" + expanded(system, library_path));
+        options.options.push_back("-Djava.library.path=" + expanded(system, library_path));
     }
 
     std::string search_path;
-    if (!state.system_path.empty()) {
-        search_path = state.system_path;
+    if (!settings.system_path.empty()) {
+        search_path = settings.system_path;
         if (search_path.back() != list_separator) {
             search_path.push_back(list_separator);
         }
@@ -222,38 +222,30 @@ void prepare_environment(platform::System& system, const Messages& messages, Lau
     system.environment.set(system.paths.search_path_variable, expanded(system, search_path));
 }
 
-bool assemble_options(platform::System& system, const Messages& messages, LauncherState& state) {
-    std::string file;
-    if (!settings_file_path(system, messages, file)) {
-        return false;
-    }
-    std::string class_path = read_setting(system, file, section::class_path, key::class_path);
-    if (class_path.empty()) {
+bool assemble_options(platform::System& system, const Messages& messages, const VmSettings& settings,
+                      VmOptions& assembled) {
+    if (settings.class_path.empty()) {
         messages.print_error(messages.load(MessageId::no_class_path));
         return false;
     }
-    std::vector<std::string> options{"-Djava.class.path=" + class_path};
+    std::vector<std::string> options{"-Djava.class.path=" + settings.class_path};
 
-    std::string parameters = read_setting(system, file, section::java_runtime, key::vm_parameters);
-    for (const std::string& token : split_vm_parameters(parameters)) {
+    for (const std::string& token : split_vm_parameters(settings.parameters)) {
         std::string option = remove_quotes(token);
         if (is_percentage_memory_option(option)) {
             option = rewrite_percentage_memory_option(option, system.memory.total_physical(),
                                                       system.memory.available_virtual());
         }
         if (uint32_t stack_size = thread_stack_size_from(option); stack_size != 0) {
-            state.java_thread_stack_size = stack_size;
+            assembled.java_thread_stack_size = stack_size;
         }
         options.push_back(std::move(option));
     }
     // References are expanded per option, after splitting: a variable's value
     // never splits into several options.
     for (const std::string& option : options) {
-        state.options.push_back(expanded(system, option));
+        assembled.options.push_back(expanded(system, option));
     }
-
-    state.output_file = read_setting(system, file, section::application, key::output_file);
-    state.error_file = read_setting(system, file, section::application, key::error_file);
     return true;
 }
 

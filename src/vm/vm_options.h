@@ -8,11 +8,29 @@
 #include <string_view>
 #include <vector>
 
-#include "launcher/launcher_state.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
 
 namespace embark {
+
+// What the settings file says about the virtual machine's start, as the
+// settings load read it.
+struct VmSettings {
+    std::string main_class; // with slashes for dots
+    std::string class_path;
+    std::string parameters; // "Virtual Machine Parameters", unsplit
+    std::string output_file;
+    std::string error_file;
+    std::string system_path;
+    std::string library_path;
+};
+
+// The options that the machine's creation passes on, and the stack of the
+// thread that creates it.
+struct VmOptions {
+    std::vector<std::string> options;
+    uint32_t java_thread_stack_size = 0; // bytes; 0 keeps the system default
+};
 
 // Splits "Virtual Machine Parameters" at blanks outside double-quoted
 // stretches; a leading blank gives an empty first token.
@@ -45,8 +63,11 @@ std::string remove_components(std::string_view path, int count, char separator,
                               const platform::CodePage& code_page);
 
 // JX_JVM_PATH, JX_JVM_HOME, the library path option and the search path.
-void prepare_environment(platform::System& system, const Messages& messages, LauncherState& state);
-// The class path option and the parameters, then the output and error files.
-bool assemble_options(platform::System& system, const Messages& messages, LauncherState& state);
+void prepare_environment(platform::System& system, const Messages& messages, const VmSettings& settings,
+                         const std::string& vm_library_path, VmOptions& options);
+// The class path option and the parameters; false, after reporting it, when
+// there is no class path.
+bool assemble_options(platform::System& system, const Messages& messages, const VmSettings& settings,
+                      VmOptions& options);
 
 } // namespace embark

@@ -52,7 +52,7 @@ def string_table(resources):
 
 def catalogue():
     """id -> text, from the one header that holds the catalogue."""
-    with open(os.path.join(SOURCE_DIR, "src", "launcher", "message_texts.h"), encoding="utf-8") as f:
+    with open(os.path.join(SOURCE_DIR, "src", "core", "message_texts.h"), encoding="utf-8") as f:
         source = f.read()
     texts = dict(re.findall(r'#define (EMBARK_MSG_\w+) "((?:[^"\\]|\\.)*)"', source))
     return {int(number): texts[name].encode().decode("unicode_escape")

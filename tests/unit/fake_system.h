@@ -59,7 +59,7 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     }
     std::optional<std::string> command_line() override { return raw_command_line; }
     Strings argument_vector() override { return arguments; }
-    bool is_nt_family() override { return nt_family; }
+    bool keeps_per_user_settings_file() override { return nt_family; }
     void use_system_default_locale() override {}
     std::string output; // standard output
     int writes = 0;

@@ -29,38 +29,39 @@ TEST(SettingsTest, SettingsFilesBesideTheExecutableAndUnderApplicationData) {
         // After the last real backslash; forbidden bytes go one by one, trail bytes included.
         {"C:\\Apps\\\x95\x5C" "x.exe", "\x95\x5C" "A", true, "D:\\\x95" "A\\1\\\x95\x5C" "x.ini"}};
     for (const auto& [executable, product, double_byte, expected] : per_user) {
-        EXPECT_EQ(per_user_settings_file_path_for(executable, "D:", product, "1", FakeCodePage(double_byte)).file,
+        EXPECT_EQ(per_user_settings_file_path_for(executable, "D:", product, "1", '\\', FakeCodePage(double_byte)).file,
                   expected);
     }
 }
 
 struct SettingsLoadTest : ::testing::Test {
-    LauncherState load(const std::string& runtime_lines, const std::string& more = "", bool ok = true) {
+    std::unique_ptr<LauncherState> load(const std::string& runtime_lines, const std::string& more = "", bool ok = true) {
         // Keys given first win over the main class that follows.
         fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\n" + runtime_lines + "\nMain Class=A\n" + more);
-        LauncherState state;
-        EXPECT_EQ(load_settings(fake.system, Messages(fake.system), state), ok) << runtime_lines << more;
+        auto state = std::make_unique<LauncherState>();
+        EXPECT_EQ(load_settings(fake.system, Messages(fake.system), *state), ok) << runtime_lines << more;
         return state;
     }
     testing::FakeSystem fake;
 };
 
 TEST_F(SettingsLoadTest, TypeModeWorkingDirectoryPreferencesAndMainClass) {
-    const std::tuple<const char*, const char*, int32_t, bool, bool, Strings> cases[] = {
-        {"", "", jvm_type_any, false, false, {""}},
-        {"JVM Type=server\nPreferred versions=1.6;;1.5 ;", "Application Type=service", jvm_type_server, true, false,
+    const std::tuple<const char*, const char*, JvmType, bool, bool, Strings> cases[] = {
+        {"", "", JvmType::any, false, false, {""}},
+        {"JVM Type=server\nPreferred versions=1.6;;1.5 ;", "Application Type=service", JvmType::server, true, false,
          {"1.6", "", "1.5 ", ""}},
-        {"JVM Type=favor_server", "Application Type=Service\nOverride WorkingDir=YES", jvm_type_favor_server, false,
+        {"JVM Type=favor_server", "Application Type=Service\nOverride WorkingDir=YES", JvmType::favor_server, false,
          true, {""}},
-        {"", "Override WorkingDir=no", jvm_type_any, false, false, {""}}};
+        {"", "Override WorkingDir=no", JvmType::any, false, false, {""}}};
     for (const auto& [runtime, application, jvm_type, service, override_directory, preferred] : cases) {
-        const LauncherState s = load(runtime, std::string("[Application]\n") + application + "\n");
-        EXPECT_EQ(std::tie(s.jvm_type, s.service, s.override_working_directory, s.preferred_versions),
+        const auto s = load(runtime, std::string("[Application]\n") + application + "\n");
+        EXPECT_EQ(std::tie(s->runtime.jvm_type, s->service, s->override_working_directory, s->runtime.preferred_versions),
                   std::tie(jvm_type, service, override_directory, preferred)) << runtime << application;
     }
     fake.code_page.double_byte = true; // 0x83 0x2E: its trail byte looks like a dot
-    const LauncherState s = load("Main Class=com.jp.\x83.App\nJVM Source=only_JDK\nVM Provider=JRockit");
-    EXPECT_EQ(std::tie(s.main_class, s.both_kinds_accepted, s.javasoft_accepted),
+    const auto s = load("Main Class=com.jp.\x83.App\nJVM Source=only_JDK\nVM Provider=JRockit");
+    EXPECT_EQ(std::tie(s->vm_settings.main_class, s->runtime.preferences.both_kinds_accepted,
+                       s->runtime.preferences.javasoft_accepted),
               std::make_tuple("com/jp/\x83.App", false, false));
     load("Main Class=", "", false);
     EXPECT_EQ(fake.output, "Error: Main class was not specified in INI file. \n");
@@ -79,7 +80,7 @@ TEST_F(SettingsLoadTest, PerUserFileAloneDecidesTheRememberedRuntimeFolder) {
         fake.existing.clear(), fake.variables["APPDATA"] = "D:", fake.nt_family = nt_family;
         if (per_user_text) fake.put_file("D:\\App\\1.0\\tool.ini", *per_user_text);
         const std::string more = product + (service ? "[Application]\nApplication Type=service\n" : "");
-        EXPECT_EQ(load("JRE Path=local", more).remembered_runtime_folder, expected);
+        EXPECT_EQ(load("JRE Path=local", more)->remembered_runtime_folder, expected);
     }
 }
 
@@ -168,21 +169,17 @@ TEST(VmOptionsTest, EnvironmentAndOptionsOfTheRuntime) {
     for (const auto& [system_path, library_path, parameters, options] : cases) {
         testing::FakeSystem fake;
         fake.variables = {{"Path", "C:\\W"}, {"TEMP", "C:\\Tmp"}, {"OPTS", "-Xms1m -Xmx50P"}};
-        fake.put_file("C:\\Apps\\tool.ini", "[Class Path]\nClass Path=%TEMP%\\a.jar\n[Application]\nOutput File=%TEMP%"
-                      "\nError File=e\n[Java Runtime Environment]\nVirtual Machine Parameters=" + std::string(parameters));
-        LauncherState state;
-        state.vm_library_path = dll, state.system_path = system_path, state.library_path = library_path;
-        prepare_environment(fake.system, Messages(fake.system), state);
-        ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), state)) << parameters;
+        VmSettings settings{"App", "%TEMP%\\a.jar", parameters, "", "", system_path, library_path};
+        VmOptions vm;
+        prepare_environment(fake.system, Messages(fake.system), settings, dll, vm);
+        ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), settings, vm)) << parameters;
         std::string all;
-        for (const std::string& option : state.options) all += option + "|";
+        for (const std::string& option : vm.options) all += option + "|";
         // The library path sees the inherited search path, not the new one.
-        EXPECT_EQ(all + std::to_string(state.java_thread_stack_size), std::string(*library_path ? "-Djava.library.path=C:"
+        EXPECT_EQ(all + std::to_string(vm.java_thread_stack_size), std::string(*library_path ? "-Djava.library.path=C:"
                   "\\L;C:\\Apps\\;.;C:\\W;" + home + "\\lib|" : "") + "-Djava.class.path=C:\\Tmp\\a.jar|" + options);
-        EXPECT_EQ(std::make_tuple(state.output_file + state.error_file, fake.variables["Path"],
-                                  fake.variables["JX_JVM_HOME"], fake.variables["JX_JVM_PATH"]),
-                  std::make_tuple(std::string("%TEMP%e"), (*system_path ? "C:\\T;C:\\W;" : "C:\\W;") + home + "\\bin",
-                                  home, dll));
+        EXPECT_EQ(std::make_tuple(fake.variables["Path"], fake.variables["JX_JVM_HOME"], fake.variables["JX_JVM_PATH"]),
+                  std::make_tuple((*system_path ? "C:\\T;C:\\W;" : "C:\\W;") + home + "\\bin", home, dll));
     }
 }
 

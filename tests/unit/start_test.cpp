@@ -15,10 +15,10 @@ const std::string jdk = "Software\\JavaSoft\\Java Development Kit\\", jre = "Sof
                   jrockit_jdk = "Software\\JRockit\\Java Development Kit\\";
 
 TEST(RuntimeSearchTest, VmLibraryInTheOrderOfTheJvmTypeAndThePrivateRuntime) {
-    const std::tuple<Strings, int32_t, std::string> cases[] = {{{"client", "server"}, jvm_type_any, "client"},
-        {{"client", "server"}, jvm_type_favor_server, "server"}, {{"client", "server"}, jvm_type_server, "server"},
-        {{"client"}, jvm_type_server, ""}, {{"jrockit"}, jvm_type_favor_server, "jrockit"},
-        {{"hotspot", "server"}, jvm_type_any, "hotspot"}, {{"classic", "hotspot"}, jvm_type_favor_server, "classic"}};
+    const std::tuple<Strings, JvmType, std::string> cases[] = {{{"client", "server"}, JvmType::any, "client"},
+        {{"client", "server"}, JvmType::favor_server, "server"}, {{"client", "server"}, JvmType::server, "server"},
+        {{"client"}, JvmType::server, ""}, {{"jrockit"}, JvmType::favor_server, "jrockit"},
+        {{"hotspot", "server"}, JvmType::any, "hotspot"}, {{"classic", "hotspot"}, JvmType::favor_server, "classic"}};
     for (const auto& [kinds, jvm_type, expected] : cases) {
         testing::FakeSystem fake;
         for (const std::string& kind : kinds) fake.existing.insert("J\\bin\\" + kind + "\\jvm.dll");
@@ -46,23 +46,23 @@ TEST(RuntimeSearchTest, SourceAndProviderChooseTheKeysInOrderAndTheFavouredEntri
         {"", "JRockit", {jrockit_jre, jrockit_jdk}, "**"}, {"favor_JRE", "sun", {jdk, jre}, "-*"}, {"only_jdk", "", {}, ""}};
     for (const auto& [source, provider, keys, favoured] : cases) {
         testing::FakeSystem fake;
-        LauncherState state;
-        apply_jvm_source(source, state), apply_vm_provider(provider, fake.code_page, state);
+        RuntimeRequest request;
+        apply_jvm_source(source, request.preferences), apply_vm_provider(provider, fake.code_page, request.preferences);
         for (const std::string& key : {jdk, jre, jrockit_jre, jrockit_jdk}) fake.homes[key + "1.6"] = "C:\\j";
         fake.existing.insert("C:\\j\\bin\\client\\jvm.dll");
         Strings expected;
         std::string marks;
         for (const std::string& key : keys) expected.insert(expected.end(), {key, key + "1.6"});
-        for (const RuntimeCandidate& found : scan_registry(fake.system, state)) marks += found.favoured ? "*" : "-";
+        for (const RuntimeCandidate& found : scan_registry(fake.system, request)) marks += found.favoured ? "*" : "-";
         EXPECT_EQ(std::make_tuple(fake.opened, marks), std::make_tuple(expected, favoured)) << source << provider;
     }
 }
 
 TEST(RuntimeSearchTest, EntriesGiveTheirRuntimeHomesWithinTheVersionRange) {
     testing::FakeSystem fake;
-    LauncherState state;
-    apply_jvm_source("", state), apply_vm_provider("favor_jrockit", fake.code_page, state);
-    state.jvm_type = jvm_type_favor_server; // JavaSoft runtime entries are still probed client first
+    RuntimeRequest request;
+    apply_jvm_source("", request.preferences), apply_vm_provider("favor_jrockit", fake.code_page, request.preferences);
+    request.jvm_type = JvmType::favor_server; // JavaSoft runtime entries are still probed client first
     fake.homes = {{jdk + "1.4.2", "C:\\jdk4" + zero}, {jdk + "1.5.0_22", "C:\\jdk5\\" + zero},
                   {jdk + "1.6.0", "C:\\jdk6"}, {jre + "1.6.0_20", "C:\\jre6" + zero}, {jre + "1.9", ""},
                   {jre + "1.8", "C:\\jre8" + zero + "D:\\x"}, {jre + "jre", "C:\\jrx" + zero}, {jrockit_jre + "1.9", zero}};
@@ -73,11 +73,11 @@ TEST(RuntimeSearchTest, EntriesGiveTheirRuntimeHomesWithinTheVersionRange) {
         fake.existing.insert(std::string(folder) + "\\jvm.dll");
     }
     auto homes = [&](const char* minimum, const char* maximum) {
-        state.minimum_version = minimum_version_from(minimum, fake.code_page);
-        state.maximum_version = maximum_version_from(maximum, fake.code_page);
+        request.minimum_version = minimum_version_from(minimum, fake.code_page);
+        request.maximum_version = maximum_version_from(maximum, fake.code_page);
         fake.opened.clear();
         std::string found;
-        for (const RuntimeCandidate& c : scan_registry(fake.system, state)) {
+        for (const RuntimeCandidate& c : scan_registry(fake.system, request)) {
             found += c.runtime_home + (c.has_server_vm ? "+server " : " ") + format_version(c.version);
             found += c.favoured ? "* " : " ";
         }
@@ -92,12 +92,12 @@ TEST(RuntimeSearchTest, EntriesGiveTheirRuntimeHomesWithinTheVersionRange) {
 
 TEST(RuntimeSearchTest, PickByPreferenceThenOrder) {
     struct Pick { const char* version; const char* home; bool favoured = false, server = false; };
-    const std::tuple<std::vector<Pick>, Strings, bool, int32_t, const char*> cases[] = {
-        {{{"1.5", "old", true}, {"1.7", "other"}, {"1.6", "new", true}}, {"1.4"}, true, jvm_type_any, "new"},
-        {{{"1.5", "old", true}, {"1.7", "other"}, {"1.6", "new", true}}, {"1.4"}, false, jvm_type_any, "other"},
-        {{{"1.7", "plain"}, {"1.6", "server", false, true}}, {}, true, jvm_type_favor_server, "server"},
-        {{{"1.7", "favoured", true}, {"1.8", "server", false, true}}, {}, true, jvm_type_favor_server, "favoured"},
-        {{{"1.6", "first"}, {"1.6.0", "second"}, {"1.7", "seven"}}, {"1.4", "1.6.0"}, true, jvm_type_any, "first"}};
+    const std::tuple<std::vector<Pick>, Strings, bool, JvmType, const char*> cases[] = {
+        {{{"1.5", "old", true}, {"1.7", "other"}, {"1.6", "new", true}}, {"1.4"}, true, JvmType::any, "new"},
+        {{{"1.5", "old", true}, {"1.7", "other"}, {"1.6", "new", true}}, {"1.4"}, false, JvmType::any, "other"},
+        {{{"1.7", "plain"}, {"1.6", "server", false, true}}, {}, true, JvmType::favor_server, "server"},
+        {{{"1.7", "favoured", true}, {"1.8", "server", false, true}}, {}, true, JvmType::favor_server, "favoured"},
+        {{{"1.6", "first"}, {"1.6.0", "second"}, {"1.7", "seven"}}, {"1.4", "1.6.0"}, true, JvmType::any, "first"}};
     const testing::FakeCodePage page;
     for (const auto& [picks, preferred, both_kinds, jvm_type, expected] : cases) {
         std::vector<RuntimeCandidate> candidates;
@@ -108,7 +108,7 @@ TEST(RuntimeSearchTest, PickByPreferenceThenOrder) {
         }
         EXPECT_EQ(pick_candidate(candidates, preferred, both_kinds, jvm_type, page)->runtime_home, expected);
     }
-    EXPECT_FALSE(pick_candidate({}, {""}, true, jvm_type_any, page));
+    EXPECT_FALSE(pick_candidate({}, {""}, true, JvmType::any, page));
 }
 
 const std::string remembered = "C:\\jre6\\bin\\client\\jvm.dll", registered = "C:\\jre8\\bin\\client\\jvm.dll",

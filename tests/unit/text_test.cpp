@@ -1,9 +1,9 @@
 // Text: walks over ANSI text (a double-byte character is one step, so its trail byte is never a dot, a backslash
 // or a blank), the command line, the messages and the initialisation-file format.
 #include "fake_system.h"
-#include "launcher/ansi_text.h"
+#include "core/ansi_text.h"
 #include "launcher/command_line.h"
-#include "launcher/messages.h"
+#include "core/messages.h"
 
 namespace embark {
 namespace {

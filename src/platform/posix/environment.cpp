@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "platform/environment_references.h"
 #include "platform/posix/posix_system.h"
 
 namespace embark::platform::posix {
@@ -15,12 +16,6 @@ std::optional<std::string> PosixEnvironment::get(const char* name) {
 bool PosixEnvironment::set(const char* name, const std::string& value) {
     return ::setenv(name, value.c_str(), 1) == 0;
 }
-
-} // namespace embark::platform::posix
-
-#include "platform/environment_references.h"
-
-namespace embark::platform::posix {
 
 std::optional<std::string> PosixEnvironment::expand(const std::string& text) {
     return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });

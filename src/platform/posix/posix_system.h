@@ -40,7 +40,7 @@ public:
     bool executable_path(std::string& path, unsigned long& error) override;
     std::optional<std::string> command_line() override;
     std::vector<std::string> argument_vector() override;
-    bool is_nt_family() override;
+    bool keeps_per_user_settings_file() override;
     void use_system_default_locale() override;
 
 private:

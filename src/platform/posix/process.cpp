@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "platform/posix/posix_system.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/unique_file.h"
 
 namespace embark::platform::posix {
 
@@ -60,7 +60,7 @@ std::vector<std::string> PosixProcess::argument_vector() {
     return arguments;
 }
 
-bool PosixProcess::is_nt_family() {
+bool PosixProcess::keeps_per_user_settings_file() {
     return false;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "platform/ini_file.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/unique_file.h"
 
 namespace embark::platform::posix {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/posix/posix_system.h"
-#include "platform/posix/unique_fd.h"
+#include "platform/posix/unique_file.h"
 
 namespace embark::platform::posix {
 

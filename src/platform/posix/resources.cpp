@@ -1,25 +1,11 @@
-#include "launcher/message_texts.h"
 #include "platform/posix/posix_system.h"
 
 namespace embark::platform::posix {
 
-namespace {
-
-struct CatalogueEntry {
-    unsigned id;
-    const char* text;
-};
-
-#define EMBARK_CATALOGUE_ENTRY(id, text) {id, text},
-constexpr CatalogueEntry catalogue[] = {EMBARK_MESSAGE_CATALOGUE(EMBARK_CATALOGUE_ENTRY)};
-#undef EMBARK_CATALOGUE_ENTRY
-
-} // namespace
-
 std::string PosixResources::load_string(unsigned id) {
-    for (const CatalogueEntry& entry : catalogue) {
-        if (entry.id == id) {
-            return entry.text;
+    for (size_t i = 0; i < string_table_size; ++i) {
+        if (string_table[i].id == id) {
+            return string_table[i].text;
         }
     }
     return {};

@@ -40,8 +40,9 @@ std::vector<std::string> Win32Process::argument_vector() {
     return {}; // Windows keeps a raw command line instead
 }
 
-bool Win32Process::is_nt_family() {
-    // GetVersionEx is deprecated for version checks, but the platform id is all we ask.
+bool Win32Process::keeps_per_user_settings_file() {
+    // The per-user file belongs to the NT family. GetVersionEx is deprecated
+    // for version checks, but the platform id is all we ask.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     OSVERSIONINFOEXA extended{};

@@ -2,9 +2,9 @@
 // enough of a virtual machine for the launcher and appends "<event> <detail>"
 // lines to the file EMBARK_JVM_DOUBLE_RECORD names: library, create (version,
 // ignoreUnrecognized), option, env, cwd, stack (bytes reserved for the thread),
-// class, method, call, stream (the file of a redirected stream), leaks (local
-// references of byte arrays and array elements not deleted, string chars not
-// released), arg, describe, detach, destroy.
+// class, method, call, stream (the file of a redirected stream), arg, describe,
+// leaks (local references not deleted and string chars not released when the
+// thread detaches), detach, destroy.
 // EMBARK_JVM_DOUBLE_SCENARIO names a fault to play: throws, no-method, no-string,
 // detach-fails or create:<result>. Functions the launcher should not call are null.
 #define _JNI_IMPLEMENTATION_
@@ -45,9 +45,14 @@ template <typename Handle = jobject> Handle make(std::string text) {
 }
 Object* object(void* handle) { return static_cast<Object*>(handle); }
 
+// Every local reference handed out counts until it is deleted.
+template <typename Handle> Handle local(Handle handle) {
+    leaks += handle != nullptr;
+    return handle;
+}
 jclass JNICALL find_class(JNIEnv*, const char* name) {
     if (std::string(name) != "java/lang/String") record(std::string("class ") + name);
-    return make<jclass>(name);
+    return local(make<jclass>(name));
 }
 jmethodID JNICALL get_method_id(JNIEnv*, jclass, const char* name, const char*) { return make<jmethodID>(name); }
 jmethodID JNICALL get_static_method_id(JNIEnv*, jclass, const char* name, const char* signature) {
@@ -55,20 +60,18 @@ jmethodID JNICALL get_static_method_id(JNIEnv*, jclass, const char* name, const 
     return scenario == "no-method" ? nullptr : make<jmethodID>(name);
 }
 jobject JNICALL new_object_v(JNIEnv*, jclass, jmethodID, va_list arguments) { // String(byte[]) only
-    return scenario == "no-string" ? nullptr : make(object(va_arg(arguments, jobject))->text);
+    return scenario == "no-string" ? nullptr : local(make(object(va_arg(arguments, jobject))->text));
 }
 jbyteArray JNICALL new_byte_array(JNIEnv*, jsize length) {
-    ++leaks; // until its local reference is deleted
-    return make<jbyteArray>(std::string(length, '\0'));
+    return local(make<jbyteArray>(std::string(length, '\0')));
 }
 void JNICALL set_byte_array_region(JNIEnv*, jbyteArray array, jsize start, jsize length, const jbyte* bytes) {
     object(array)->text.replace(start, length, reinterpret_cast<const char*>(bytes), length);
 }
 jobjectArray JNICALL new_object_array(JNIEnv*, jsize length, jclass, jobject initial) {
-    return reinterpret_cast<jobjectArray>(new Object{{}, std::vector<Object*>(length, object(initial))});
+    return local(reinterpret_cast<jobjectArray>(new Object{{}, std::vector<Object*>(length, object(initial))}));
 }
 void JNICALL set_object_array_element(JNIEnv*, jobjectArray array, jsize index, jobject element) {
-    ++leaks; // until the element's local reference is deleted
     object(array)->elements.at(index) = object(element);
 }
 void JNICALL delete_local_ref(JNIEnv*, jobject) { --leaks; }
@@ -79,18 +82,19 @@ const char* JNICALL get_string_utf_chars(JNIEnv*, jstring string, jboolean*) {
 void JNICALL release_string_utf_chars(JNIEnv*, jstring, const char*) { --leaks; }
 void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, va_list arguments) {
     record("call " + object(type)->text + "." + object(method)->text);
-    record("leaks " + std::to_string(leaks));
     const Object* argument = object(va_arg(arguments, jobject));
     if (object(method)->text.starts_with("set")) record("stream " + argument->text); // the file of setOut, setErr
     for (const Object* element : argument->elements) record("arg " + element->text);
     if (scenario == "throws") pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by main");
 }
-jthrowable JNICALL exception_occurred(JNIEnv*) { return pending_exception; }
+jthrowable JNICALL exception_occurred(JNIEnv*) { return local(pending_exception); }
+jboolean JNICALL exception_check(JNIEnv*) { return pending_exception != nullptr; }
 void JNICALL exception_describe(JNIEnv*) {
     record("describe " + object(pending_exception)->text);
     pending_exception = nullptr;
 }
 jint JNICALL detach_current_thread(JavaVM*) {
+    record("leaks " + std::to_string(leaks));
     record("detach");
     return scenario == "detach-fails" ? JNI_ERR : JNI_OK;
 }
@@ -105,7 +109,7 @@ const JNINativeInterface_ functions{.FindClass = find_class, .ExceptionOccurred 
     .CallStaticVoidMethodV = call_static_void_method_v, .GetStringUTFChars = get_string_utf_chars,
     .ReleaseStringUTFChars = release_string_utf_chars, .NewObjectArray = new_object_array,
     .SetObjectArrayElement = set_object_array_element, .NewByteArray = new_byte_array,
-    .SetByteArrayRegion = set_byte_array_region};
+    .SetByteArrayRegion = set_byte_array_region, .ExceptionCheck = exception_check};
 const JNIInvokeInterface_ invocation{.DestroyJavaVM = destroy_java_vm, .DetachCurrentThread = detach_current_thread};
 JNIEnv machine_environment{&functions};
 JavaVM machine{&invocation};

@@ -1,4 +1,4 @@
-#include "launcher/ansi_text.h"
+#include "core/ansi_text.h"
 
 namespace embark {
 

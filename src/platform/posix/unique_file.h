@@ -1,4 +1,4 @@
-// Owners of POSIX resources.
+// Owners of POSIX files: a descriptor, and a C stream; closed when they go.
 #pragma once
 
 #include <unistd.h>

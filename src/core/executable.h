@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/messages.h"
+#include "core/messages.h"
 #include "platform/system.h"
 
 namespace embark {

@@ -1,4 +1,4 @@
-#include "launcher/messages.h"
+#include "core/messages.h"
 
 #include <cstdio>
 

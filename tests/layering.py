@@ -1,0 +1,30 @@
+#!/usr/bin/env python3
+"""Fails when a source folder includes a folder above it (each folder of src/
+may include only itself and the folders listed for it), or when code outside
+the Windows platform layer includes windows.h."""
+import pathlib
+import re
+import sys
+
+MAY_INCLUDE = {
+    "platform": set(),
+    "core": {"platform"},
+    "runtime": {"core", "platform"},
+    "vm": {"core", "platform"},
+    "modes": {"vm", "core", "platform"},
+    "ui": {"runtime", "core", "platform"},
+    "launcher": {"modes", "ui", "vm", "runtime", "core", "platform"},
+}
+
+src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "src")
+wrong = []
+for path in sorted(src.rglob("*.[ch]*")):
+    folder = path.relative_to(src).parts[0]
+    for number, line in enumerate(path.read_text(encoding="latin-1").splitlines(), 1):
+        found = re.match(r'\s*#\s*include\s+"([a-z_]+)/', line)
+        if "<windows.h>" in line and path.parent.name != "win32":
+            wrong.append(f"{path}:{number}: windows.h outside src/platform/win32")
+        if found and found.group(1) != folder and found.group(1) not in MAY_INCLUDE.get(folder, set()):
+            wrong.append(f"{path}:{number}: {folder}/ may not include {found.group(1)}/")
+print("\n".join(wrong) or f"layering: {src} includes only downwards")
+sys.exit(1 if wrong else 0)
