@@ -4,8 +4,9 @@
 // growth of its cost (the Big-O and RMS rows).
 //
 // The runtimes are entries below "Software\JavaSoft\Java Runtime
-// Environment", named 1.<i/100>.<i%100>_<i> (all distinct) and listed in a
-// shuffled order, each with JavaHome C:\rt\<i> where bin\client\jvm.dll
+// Environment", named 1.<i/100>.<i%100>_<i> (all distinct) and listed in the
+// order of their names, which is not that of their versions (1.10 before
+// 1.2), each with JavaHome C:\rt\<i> where bin\client\jvm.dll
 // exists. The search opens every entry, reads its JavaHome and probes for
 // the VM library (one probe each: the client library is the first looked
 // for); the selection sorts the candidates, newest first, and walks them for
@@ -22,15 +23,13 @@
 //
 // The counter per_runtime is the time of one call divided by n.
 // Measures and prints only.
-#include <algorithm>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
-#include "in_memory_system.h"
+#include "fake_system.h"
 #include "core/messages.h"
 #include "runtime/registry_search.h"
 
@@ -46,23 +45,17 @@ std::string runtime_folder(int64_t i) {
     return "C:\\rt\\" + std::to_string(i);
 }
 
-// n runtimes, listed in an order shuffled with a fixed seed.
-void install_runtimes(embark::bench::InMemorySystem& platform, int64_t n) {
-    std::vector<int64_t> order(static_cast<size_t>(n));
+void install_runtimes(embark::testing::FakeSystem& platform, int64_t n) {
     for (int64_t i = 0; i < n; ++i) {
-        order[static_cast<size_t>(i)] = i;
-    }
-    std::mt19937 generator(20240601);
-    std::shuffle(order.begin(), order.end(), generator);
-    for (int64_t i : order) {
-        platform.registry.add_java_home(runtime_key, runtime_name(i), runtime_folder(i));
-        platform.files.existing.insert(runtime_folder(i) + "\\bin\\client\\jvm.dll");
+        platform.homes[std::string(runtime_key) + "\\" + runtime_name(i)] = runtime_folder(i);
+        platform.existing.insert(runtime_folder(i) + "\\bin\\client\\jvm.dll");
     }
 }
 
 void search_and_select(benchmark::State& state, std::vector<std::string> preferred_versions) {
     const int64_t n = state.range(0);
-    embark::bench::InMemorySystem platform;
+    embark::testing::FakeSystem platform;
+    platform.log_opens = false;
     install_runtimes(platform, n);
     embark::Messages messages(platform.system);
     embark::RuntimeRequest request;

@@ -40,9 +40,8 @@ public:
     virtual bool entry_exists(const std::string& path) = 0;
     virtual void create_directory(const std::string& path) = 0;
     virtual void set_current_directory(const std::string& path) = 0;
-    // Whether two file names name one file, as the system compares paths; by
-    // default when they are spelt alike.
-    virtual bool same_file(const std::string& a, const std::string& b) { return a == b; }
+    // Whether two file names name one file, as the system compares paths.
+    virtual bool same_file(const std::string& a, const std::string& b) = 0;
 };
 
 class Process {

@@ -1,5 +1,7 @@
 // The settings (where the files lie, what the load puts into the launcher state), the version texts, and the
 // environment and options for the machine.
+#include <gtest/gtest.h>
+
 #include "fake_system.h"
 #include "launcher/settings.h"
 #include "vm/vm_options.h"

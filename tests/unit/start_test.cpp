@@ -1,5 +1,7 @@
 // Finding a runtime, and whole starts. Without a runtime a start ends at the missing-runtime dialog, which cannot
 // be shown (or prints its message where there are no windows); with one it stops after the option assembly.
+#include <gtest/gtest.h>
+
 #include "fake_system.h"
 #include "launcher/driver.h"
 #include "launcher/settings.h"

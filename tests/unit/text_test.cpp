@@ -1,5 +1,7 @@
 // Text: walks over ANSI text (a double-byte character is one step, so its trail byte is never a dot, a backslash
 // or a blank), the command line, the messages and the initialisation-file format.
+#include <gtest/gtest.h>
+
 #include "fake_system.h"
 #include "core/ansi_text.h"
 #include "launcher/command_line.h"

@@ -2,11 +2,11 @@
 
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-void PosixConsole::write(std::string_view text) {
+void NativeConsole::write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

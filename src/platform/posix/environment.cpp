@@ -3,9 +3,9 @@
 #include "platform/environment_references.h"
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-std::optional<std::string> PosixEnvironment::get(const char* name) {
+std::optional<std::string> NativeEnvironment::get(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr) {
         return std::nullopt;
@@ -13,12 +13,12 @@ std::optional<std::string> PosixEnvironment::get(const char* name) {
     return std::string(value);
 }
 
-bool PosixEnvironment::set(const char* name, const std::string& value) {
+bool NativeEnvironment::set(const char* name, const std::string& value) {
     return ::setenv(name, value.c_str(), 1) == 0;
 }
 
-std::optional<std::string> PosixEnvironment::expand(const std::string& text) {
+std::optional<std::string> NativeEnvironment::expand(const std::string& text) {
     return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

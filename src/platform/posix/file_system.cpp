@@ -3,24 +3,24 @@
 
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-bool PosixFileSystem::entry_exists(const std::string& path) {
+bool NativeFileSystem::entry_exists(const std::string& path) {
     struct stat status;
     return ::stat(path.c_str(), &status) == 0;
 }
 
-void PosixFileSystem::create_directory(const std::string& path) {
+void NativeFileSystem::create_directory(const std::string& path) {
     ::mkdir(path.c_str(), 0777);
 }
 
-void PosixFileSystem::set_current_directory(const std::string& path) {
+void NativeFileSystem::set_current_directory(const std::string& path) {
     if (::chdir(path.c_str()) != 0) {
         // Like the Windows call, a failure leaves the current directory as it was.
     }
 }
 
-bool PosixFileSystem::same_file(const std::string& a, const std::string& b) {
+bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
     if (a == b) {
         return true;
     }
@@ -30,4 +30,4 @@ bool PosixFileSystem::same_file(const std::string& a, const std::string& b) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

@@ -3,9 +3,9 @@
 
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-void* PosixLibraries::load(const std::string& path, unsigned long& error) {
+void* NativeLibraries::load(const std::string& path, unsigned long& error) {
     errno = 0;
     void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (library == nullptr) {
@@ -15,7 +15,7 @@ void* PosixLibraries::load(const std::string& path, unsigned long& error) {
     return library;
 }
 
-void* PosixLibraries::symbol(void* library, const char* name, unsigned long& error) {
+void* NativeLibraries::symbol(void* library, const char* name, unsigned long& error) {
     errno = 0;
     void* address = ::dlsym(library, name);
     if (address == nullptr) {
@@ -24,4 +24,4 @@ void* PosixLibraries::symbol(void* library, const char* name, unsigned long& err
     return address;
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

@@ -3,7 +3,7 @@
 
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr uint64_t user_address_space = uint64_t{1} << 47;
 
 } // namespace
 
-uint64_t PosixMemory::total_physical() {
+uint64_t NativeMemory::total_physical() {
     long pages = ::sysconf(_SC_PHYS_PAGES);
     long page_size = ::sysconf(_SC_PAGESIZE);
     if (pages <= 0 || page_size <= 0) {
@@ -21,7 +21,7 @@ uint64_t PosixMemory::total_physical() {
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
 }
 
-uint64_t PosixMemory::available_virtual() {
+uint64_t NativeMemory::available_virtual() {
     struct rlimit limit;
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
         return static_cast<uint64_t>(limit.rlim_cur);
@@ -29,4 +29,4 @@ uint64_t PosixMemory::available_virtual() {
     return user_address_space;
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

@@ -1,7 +1,7 @@
 // The POSIX implementations of the platform interfaces.
 #pragma once
 
-#include "platform/system.h"
+#include "platform/native_system.h"
 
 namespace embark::platform::posix {
 
@@ -20,64 +20,10 @@ private:
     bool cached_exists_ = false;
 };
 
-class PosixEnvironment final : public Environment {
-public:
-    std::optional<std::string> get(const char* name) override;
-    bool set(const char* name, const std::string& value) override;
-    std::optional<std::string> expand(const std::string& text) override;
-};
-
-class PosixFileSystem final : public FileSystem {
-public:
-    bool entry_exists(const std::string& path) override;
-    void create_directory(const std::string& path) override;
-    void set_current_directory(const std::string& path) override;
-    bool same_file(const std::string& a, const std::string& b) override;
-};
-
-class PosixProcess final : public Process {
-public:
-    bool executable_path(std::string& path, unsigned long& error) override;
-    std::optional<std::string> command_line() override;
-    std::vector<std::string> argument_vector() override;
-    bool keeps_per_user_settings_file() override;
-    void use_system_default_locale() override;
-
-private:
-    std::string executable_; // asked for by several steps of a start: found once
-};
-
 // UTF-8 and the single-byte sets: no byte opens a double-byte character.
 class PosixCodePage final : public CodePage {
 public:
     bool is_lead_byte(unsigned char) const override { return false; }
-};
-
-class PosixResources final : public Resources {
-public:
-    std::string load_string(unsigned id) override;
-};
-
-class PosixConsole final : public Console {
-public:
-    void write(std::string_view text) override;
-};
-
-class PosixLibraries final : public Libraries {
-public:
-    void* load(const std::string& path, unsigned long& error) override;
-    void* symbol(void* library, const char* name, unsigned long& error) override;
-};
-
-class PosixThreads final : public Threads {
-public:
-    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
-};
-
-class PosixMemory final : public Memory {
-public:
-    uint64_t total_physical() override;
-    uint64_t available_virtual() override;
 };
 
 class PosixRegistry final : public Registry {

@@ -4,9 +4,9 @@
 #include "platform/posix/posix_system.h"
 #include "platform/posix/unique_file.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-bool PosixProcess::executable_path(std::string& path, unsigned long& error) {
+bool NativeProcess::executable_path(std::string& path, unsigned long& error) {
     if (!executable_.empty()) {
         path = executable_;
         return true;
@@ -29,13 +29,13 @@ bool PosixProcess::executable_path(std::string& path, unsigned long& error) {
     }
 }
 
-std::optional<std::string> PosixProcess::command_line() {
+std::optional<std::string> NativeProcess::command_line() {
     return std::nullopt; // POSIX passes the arguments as a vector
 }
 
-std::vector<std::string> PosixProcess::argument_vector() {
+std::vector<std::string> NativeProcess::argument_vector() {
     std::vector<std::string> arguments;
-    UniqueFile file(std::fopen("/proc/self/cmdline", "rb"));
+    posix::UniqueFile file(std::fopen("/proc/self/cmdline", "rb"));
     if (!file) {
         return arguments;
     }
@@ -60,14 +60,14 @@ std::vector<std::string> PosixProcess::argument_vector() {
     return arguments;
 }
 
-bool PosixProcess::keeps_per_user_settings_file() {
+bool NativeProcess::keeps_per_user_settings_file() {
     return false;
 }
 
-void PosixProcess::use_system_default_locale() {
+void NativeProcess::use_system_default_locale() {
     // Nothing to do: the launcher's own text handling is byte-wise, and the
     // virtual machine applies the environment's locale itself when it starts
     // (loading the locale here would cost a fifth of the launcher's start-up).
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

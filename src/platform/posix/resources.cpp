@@ -1,8 +1,8 @@
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
-std::string PosixResources::load_string(unsigned id) {
+std::string NativeResources::load_string(unsigned id) {
     for (size_t i = 0; i < string_table_size; ++i) {
         if (string_table[i].id == id) {
             return string_table[i].text;
@@ -11,4 +11,4 @@ std::string PosixResources::load_string(unsigned id) {
     return {};
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

@@ -4,15 +4,15 @@ namespace embark::platform {
 
 System& native_system() {
     static posix::PosixProfileFiles profiles;
-    static posix::PosixEnvironment environment;
-    static posix::PosixFileSystem files;
-    static posix::PosixProcess process;
+    static NativeEnvironment environment;
+    static NativeFileSystem files;
+    static NativeProcess process;
     static const posix::PosixCodePage code_page;
-    static posix::PosixResources resources;
-    static posix::PosixConsole console;
-    static posix::PosixLibraries libraries;
-    static posix::PosixThreads threads;
-    static posix::PosixMemory memory;
+    static NativeResources resources;
+    static NativeConsole console;
+    static NativeLibraries libraries;
+    static NativeThreads threads;
+    static NativeMemory memory;
     static posix::PosixRegistry registry("/usr/lib/jvm");
     static System system{
         {'/', ':', "PATH", true},

@@ -3,7 +3,7 @@
 
 #include "platform/posix/posix_system.h"
 
-namespace embark::platform::posix {
+namespace embark::platform {
 
 namespace {
 
@@ -39,7 +39,7 @@ private:
 
 } // namespace
 
-bool PosixThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
     ThreadAttributes attributes;
     if (stack_size != 0 && attributes.get() != nullptr) {
         // Too small a size is refused; the thread then gets the default.
@@ -56,4 +56,4 @@ bool PosixThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, 
     return true;
 }
 
-} // namespace embark::platform::posix
+} // namespace embark::platform

@@ -2,11 +2,11 @@
 
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
-void Win32Console::write(std::string_view text) {
+void NativeConsole::write(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

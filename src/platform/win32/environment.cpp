@@ -3,9 +3,9 @@
 #include "platform/environment_references.h"
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
-std::optional<std::string> Win32Environment::get(const char* name) {
+std::optional<std::string> NativeEnvironment::get(const char* name) {
     std::string buffer(260, '\0');
     for (;;) {
         ::SetLastError(ERROR_SUCCESS);
@@ -25,14 +25,14 @@ std::optional<std::string> Win32Environment::get(const char* name) {
     }
 }
 
-bool Win32Environment::set(const char* name, const std::string& value) {
+bool NativeEnvironment::set(const char* name, const std::string& value) {
     return ::SetEnvironmentVariableA(name, value.c_str()) != FALSE;
 }
 
 // Each %NAME% is looked up on its own: the system's expansion function fails
 // (or worse) for a result beyond 32 KiB, and a class path can be that long.
-std::optional<std::string> Win32Environment::expand(const std::string& text) {
+std::optional<std::string> NativeEnvironment::expand(const std::string& text) {
     return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

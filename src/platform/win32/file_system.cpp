@@ -3,7 +3,7 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
 namespace {
 
@@ -34,21 +34,21 @@ std::wstring comparable_path(const std::string& path) {
 
 } // namespace
 
-bool Win32FileSystem::entry_exists(const std::string& path) {
+bool NativeFileSystem::entry_exists(const std::string& path) {
     WIN32_FIND_DATAA found;
-    UniqueFindHandle search(::FindFirstFileA(path.c_str(), &found));
+    win32::UniqueFindHandle search(::FindFirstFileA(path.c_str(), &found));
     return static_cast<bool>(search);
 }
 
-void Win32FileSystem::create_directory(const std::string& path) {
+void NativeFileSystem::create_directory(const std::string& path) {
     ::CreateDirectoryA(path.c_str(), nullptr);
 }
 
-void Win32FileSystem::set_current_directory(const std::string& path) {
+void NativeFileSystem::set_current_directory(const std::string& path) {
     ::SetCurrentDirectoryA(path.c_str());
 }
 
-bool Win32FileSystem::same_file(const std::string& a, const std::string& b) {
+bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
     if (a == b) {
         return true;
     }
@@ -56,4 +56,4 @@ bool Win32FileSystem::same_file(const std::string& a, const std::string& b) {
     return !first.empty() && first == comparable_path(b);
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

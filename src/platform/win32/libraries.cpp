@@ -2,9 +2,9 @@
 
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
-void* Win32Libraries::load(const std::string& path, unsigned long& error) {
+void* NativeLibraries::load(const std::string& path, unsigned long& error) {
     HMODULE library = ::LoadLibraryA(path.c_str());
     if (library == nullptr) {
         error = ::GetLastError();
@@ -12,7 +12,7 @@ void* Win32Libraries::load(const std::string& path, unsigned long& error) {
     return reinterpret_cast<void*>(library);
 }
 
-void* Win32Libraries::symbol(void* library, const char* name, unsigned long& error) {
+void* NativeLibraries::symbol(void* library, const char* name, unsigned long& error) {
     FARPROC address = ::GetProcAddress(static_cast<HMODULE>(library), name);
     if (address == nullptr) {
         error = ::GetLastError();
@@ -20,4 +20,4 @@ void* Win32Libraries::symbol(void* library, const char* name, unsigned long& err
     return reinterpret_cast<void*>(address);
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

@@ -2,9 +2,9 @@
 
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
-bool Win32Process::executable_path(std::string& path, unsigned long& error) {
+bool NativeProcess::executable_path(std::string& path, unsigned long& error) {
     if (!executable_.empty()) {
         path = executable_;
         return true;
@@ -32,15 +32,15 @@ bool Win32Process::executable_path(std::string& path, unsigned long& error) {
     }
 }
 
-std::optional<std::string> Win32Process::command_line() {
+std::optional<std::string> NativeProcess::command_line() {
     return std::string(::GetCommandLineA());
 }
 
-std::vector<std::string> Win32Process::argument_vector() {
+std::vector<std::string> NativeProcess::argument_vector() {
     return {}; // Windows keeps a raw command line instead
 }
 
-bool Win32Process::keeps_per_user_settings_file() {
+bool NativeProcess::keeps_per_user_settings_file() {
     // The per-user file belongs to the NT family. GetVersionEx is deprecated
     // for version checks, but the platform id is all we ask.
 #pragma GCC diagnostic push
@@ -59,8 +59,8 @@ bool Win32Process::keeps_per_user_settings_file() {
     return false;
 }
 
-void Win32Process::use_system_default_locale() {
+void NativeProcess::use_system_default_locale() {
     ::SetThreadLocale(::GetSystemDefaultLCID());
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

@@ -2,9 +2,9 @@
 
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
-std::string Win32Resources::load_string(unsigned id) {
+std::string NativeResources::load_string(unsigned id) {
     // The string table holds UTF-16: with a zero size LoadStringW hands out a
     // pointer to the text itself, which is then converted to the ANSI code page.
     const wchar_t* text = nullptr;
@@ -21,4 +21,4 @@ std::string Win32Resources::load_string(unsigned id) {
     return result;
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

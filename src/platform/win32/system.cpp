@@ -4,15 +4,15 @@ namespace embark::platform {
 
 System& native_system() {
     static win32::Win32ProfileFiles profiles;
-    static win32::Win32Environment environment;
-    static win32::Win32FileSystem files;
-    static win32::Win32Process process;
+    static NativeEnvironment environment;
+    static NativeFileSystem files;
+    static NativeProcess process;
     static const win32::Win32CodePage code_page;
-    static win32::Win32Resources resources;
-    static win32::Win32Console console;
-    static win32::Win32Libraries libraries;
-    static win32::Win32Threads threads;
-    static win32::Win32Memory memory;
+    static NativeResources resources;
+    static NativeConsole console;
+    static NativeLibraries libraries;
+    static NativeThreads threads;
+    static NativeMemory memory;
     static win32::Win32Registry registry;
     static System system{
         {'\\', ';', "Path", false},

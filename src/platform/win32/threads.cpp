@@ -3,7 +3,7 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_system.h"
 
-namespace embark::platform::win32 {
+namespace embark::platform {
 
 namespace {
 
@@ -19,9 +19,9 @@ DWORD WINAPI thread_entry(void* start) {
 
 } // namespace
 
-bool Win32Threads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
     ThreadStart start{body, argument};
-    UniqueHandle thread(::CreateThread(nullptr, stack_size, thread_entry, &start, 0, nullptr));
+    win32::UniqueHandle thread(::CreateThread(nullptr, stack_size, thread_entry, &start, 0, nullptr));
     if (!thread) {
         return false;
     }
@@ -32,4 +32,4 @@ bool Win32Threads::run_and_wait(uint32_t stack_size, Body body, void* argument, 
     return true;
 }
 
-} // namespace embark::platform::win32
+} // namespace embark::platform

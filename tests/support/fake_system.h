@@ -1,7 +1,6 @@
-// An in-memory platform for the unit tests, set up and inspected by them; the message catalogue is the real one.
+// An in-memory platform for the unit tests and the benchmarks, set up and inspected by them; the message catalogue
+// is the real one.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <map>
@@ -10,7 +9,7 @@
 
 #include "platform/environment_references.h"
 #include "platform/ini_file.h"
-#include "platform/posix/posix_system.h"
+#include "platform/native_system.h"
 
 namespace embark::testing {
 
@@ -48,6 +47,7 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     bool entry_exists(Text path) override { return existing.count(path) != 0; }
     void create_directory(Text path) override { created.push_back(path); }
     void set_current_directory(Text path) override { made_current.push_back(path); }
+    bool same_file(Text a, Text b) override { return a == b; }
     std::string executable = "C:\\Apps\\tool.exe";
     unsigned long error = 0; // not 0: the executable path is unavailable
     std::optional<std::string> raw_command_line;
@@ -89,17 +89,19 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     };
     std::map<std::string, std::string> homes;
     Strings opened;
+    bool log_opens = true; // benchmarks open keys millions of times
     std::unique_ptr<platform::RegistryKey> open_local_machine(Text path) override {
-        opened.push_back(path);
+        if (log_opens) opened.push_back(path);
         auto key = std::make_unique<Key>();
-        for (const auto& [entry, home] : homes) {
-            if (path.back() == '\\' && entry.rfind(path, 0) == 0) key->names.push_back(entry.substr(path.size()));
+        for (auto entry = homes.lower_bound(path); path.back() == '\\' && entry != homes.end() &&
+                                                   entry->first.compare(0, path.size(), path) == 0; ++entry) {
+            key->names.push_back(entry->first.substr(path.size()));
         }
-        if (homes.count(path)) key->java_home = homes[path];
+        if (auto found = homes.find(path); found != homes.end()) key->java_home = found->second;
         return key->names.empty() && !key->java_home ? nullptr : std::move(key);
     }
     FakeCodePage code_page;
-    platform::posix::PosixResources resources;
+    platform::NativeResources resources;
     platform::System system{{'\\', ';', "Path", false}, {"bin", "jvm.dll", "bin\\java.dll", false}, *this, *this, *this,
                             *this, code_page, resources, *this, *this, *this, *this, *this, true};
 };

@@ -1,0 +1,64 @@
+// The classes of this build's platform layer that both systems share in
+// shape: declared once here, defined in win32/ or posix/, whichever the build
+// compiles. What differs in shape lives in win32_system.h and posix_system.h.
+#pragma once
+
+#include "platform/system.h"
+
+namespace embark::platform {
+
+class NativeEnvironment final : public Environment {
+public:
+    std::optional<std::string> get(const char* name) override;
+    bool set(const char* name, const std::string& value) override;
+    std::optional<std::string> expand(const std::string& text) override;
+};
+
+class NativeFileSystem final : public FileSystem {
+public:
+    bool entry_exists(const std::string& path) override;
+    void create_directory(const std::string& path) override;
+    void set_current_directory(const std::string& path) override;
+    bool same_file(const std::string& a, const std::string& b) override;
+};
+
+class NativeProcess final : public Process {
+public:
+    bool executable_path(std::string& path, unsigned long& error) override;
+    std::optional<std::string> command_line() override;
+    std::vector<std::string> argument_vector() override;
+    bool keeps_per_user_settings_file() override;
+    void use_system_default_locale() override;
+
+private:
+    std::string executable_; // asked for by several steps of a start: found once
+};
+
+class NativeResources final : public Resources {
+public:
+    std::string load_string(unsigned id) override;
+};
+
+class NativeConsole final : public Console {
+public:
+    void write(std::string_view text) override;
+};
+
+class NativeLibraries final : public Libraries {
+public:
+    void* load(const std::string& path, unsigned long& error) override;
+    void* symbol(void* library, const char* name, unsigned long& error) override;
+};
+
+class NativeThreads final : public Threads {
+public:
+    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+};
+
+class NativeMemory final : public Memory {
+public:
+    uint64_t total_physical() override;
+    uint64_t available_virtual() override;
+};
+
+} // namespace embark::platform
