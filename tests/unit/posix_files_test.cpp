@@ -1,5 +1,7 @@
-// The Linux settings reader reads only regular files, and reads UTF-16 files
-// with a byte-order mark (Notepad's "Unicode") as UTF-8.
+// The files the Linux platform layer reads: the settings reader reads only
+// regular files, and UTF-16 files with a byte-order mark (Notepad's "Unicode")
+// as UTF-8; the installed runtimes are the folders whose release file names a
+// version.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -52,6 +54,29 @@ TEST_F(SettingsFileKindsTest, Utf16WithByteOrderMarkReadsAsUtf8) {
         std::ofstream(path, std::ios::binary) << bytes;
         EXPECT_EQ(profiles_.read(path, "S", "K"), "caf\xC3\xA9 \xF0\x9D\x84\x9E") << path;
     }
+}
+
+TEST_F(SettingsFileKindsTest, InstalledRuntimesAreFoldersNamedByTheirReleaseFile) {
+    namespace fs = std::filesystem;
+    const std::pair<const char*, const char*> folders[] = { // name, release file; a '+' name holds a VM library
+        {"a+", "IMPLEMENTOR=x\nJAVA_VERSION=\"17.0.2\"\r\n"}, {"b", "JAVA_VERSION=11\n"}, {"c+", "JAVA_VERSION=11"},
+        {"d+", "JAVA_VERSION=\"none\"\n"}, {"e+", "JAVA_VERSION=\"\"\n"}, {"f+", ""}};
+    for (const auto& [name, release] : folders) {
+        fs::create_directories(folder_ + "/" + name + "/lib/server");
+        std::ofstream(folder_ + "/" + name + "/release") << release;
+        if (std::string(name).back() == '+') std::ofstream(folder_ + "/" + name + "/lib/server/libjvm.so");
+    }
+    fs::create_directory_symlink(folder_ + "/a+", folder_ + "/link");
+    std::ofstream(folder_ + "/file") << "JAVA_VERSION=9";
+    PosixRegistry registry(folder_);
+    const std::string key = "Software\\JavaSoft\\Java Runtime Environment";
+    std::string names, name, home;
+    auto list = registry.open_local_machine(key);
+    for (uint32_t i = 0; list->subkey_name(i, name); ++i) names += name + ";";
+    ASSERT_EQ(names, "17.0.2;11;"); // one entry per version, in folder order
+    ASSERT_TRUE(registry.open_local_machine(key + "\\11")->value("JavaHome", home));
+    EXPECT_EQ(home, folder_ + "/c+" + std::string(1, '\0')); // the folder of that version that holds a library
+    EXPECT_FALSE(registry.open_local_machine(key + "\\9") || registry.open_local_machine(key + "X"));
 }
 
 } // namespace
