@@ -1,13 +1,13 @@
 /* Finds the launcher's "JRE Not Found" dialog (waiting up to a minute) and runs
- * its arguments as steps on it, printing what it sees:
- *   controls            "dialog L T R B work L T R B", then per control in tab
- *                       order "control ID CLASS STYLE(hex) L T R B TEXT" (screen)
- *   state               "state OK-ENABLED EDIT-TEXT"
- *   browse FOLDER       Browse..., select FOLDER in the folder browser, its OK
- *   post|send ID MSG W L   to control ID (0: the dialog); send waits for it
- *   hover               pointer on the link: "hover OWN-CURSOR TOOLTIP-TEXT"
- *   wait                until the dialog is gone
- * Or, as the shell's handler of a protocol: record FILE URL. */
+ * its arguments as steps on it, printing what it sees (rectangles in screen
+ * coordinates, L T R B):
+ *   controls          "dialog RECT work RECT", then per control in tab order
+ *                     "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0
+ *   state             "state OK-ENABLED EDIT-TEXT"
+ *   browse FOLDER     picks FOLDER with Browse...
+ *   post|send ID MSG WPARAM LPARAM   to control ID, or the dialog for 0
+ *   hover             pointer on the link: "hover OWN-CURSOR TOOLTIP-TEXT"
+ *   disable           disables the link: "grey COLORREF" */
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -16,10 +16,9 @@
 
 static HWND dialog;
 
-static HWND target(const char *id) { return atoi(id) ? GetDlgItem(dialog, atoi(id)) : dialog; }
-
-/* Sends a message whose lParam points at SIZE bytes of DATA, copied into the
- * dialog's process and read back from there afterwards. */
+/* Sends a message whose lParam points at a copy of DATA in the dialog's
+ * process (its last 256 bytes a text buffer that TEXT_AT points at, when
+ * given), and copies it back afterwards. */
 static void send_remote(HWND window, UINT message, WPARAM wparam, void *data, SIZE_T size, SIZE_T text_at) {
     DWORD pid;
     GetWindowThreadProcessId(window, &pid);
@@ -33,21 +32,19 @@ static void send_remote(HWND window, UINT message, WPARAM wparam, void *data, SI
     CloseHandle(process);
 }
 
-static HWND owned_window(HWND owner, const char *class_name) {
-    for (int tries = 0; tries < 600; ++tries, Sleep(100)) {
-        HWND window = NULL;
-        while ((window = FindWindowExA(NULL, window, class_name, NULL)) != NULL)
-            if (IsWindowVisible(window) && (!owner || GetWindow(window, GW_OWNER) == owner)) return window;
-    }
+static HWND owned_window(const char *class_name, int tries) {
+    for (; tries > 0; --tries, Sleep(100))
+        for (HWND window = NULL; (window = FindWindowExA(NULL, window, class_name, NULL)) != NULL;)
+            if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == dialog) return window;
     return NULL;
 }
 
-/* Picks FOLDER; again when Wine's browser did not find it in its tree at once. */
+/* Again when Wine's folder browser did not find the folder in its tree at once. */
 static void browse(const char *folder) {
     char path[MAX_PATH] = {0}, shown[MAX_PATH] = {0};
     for (int tries = 0; tries < 5 && lstrcmpiA(shown, folder); ++tries) {
         PostMessageA(dialog, WM_COMMAND, 202, 0);
-        HWND browser = owned_window(dialog, "#32770");
+        HWND browser = owned_window("#32770", 600);
         lstrcpynA(path, folder, MAX_PATH);
         send_remote(browser, BFFM_SETSELECTIONA, TRUE, path, sizeof path, 0);
         PostMessageA(browser, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(browser, IDOK));
@@ -60,42 +57,39 @@ static void browse(const char *folder) {
 static void hover(void) {
     RECT link;
     GetWindowRect(GetDlgItem(dialog, 205), &link);
-    SetCursorPos(link.left + 8, (link.top + link.bottom) / 2);
+    HWND tooltip = NULL;
+    for (int tries = 0; !tooltip && tries < 5; ++tries) { /* onto the link again, should Wine miss the move */
+        SetCursorPos(0, 0);
+        SetCursorPos(link.left + 8, (link.top + link.bottom) / 2);
+        tooltip = owned_window(TOOLTIPS_CLASSA, 30);
+    }
     struct { TTTOOLINFOA tool; char text[256]; } current = {0};
     current.tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    HWND tooltip = owned_window(GetDlgItem(dialog, 205), TOOLTIPS_CLASSA);
     if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, offsetof(TTTOOLINFOA, lpszText));
     CURSORINFO cursor = {0};
     cursor.cbSize = sizeof cursor;
     GetCursorInfo(&cursor);
-    int own = cursor.hCursor && cursor.hCursor != LoadCursor(NULL, IDC_ARROW) && cursor.hCursor != LoadCursor(NULL, IDC_HAND);
-    printf("hover %d %s\n", own, current.text);
+    printf("hover %d %s\n", cursor.hCursor != LoadCursor(NULL, IDC_ARROW) && cursor.hCursor != LoadCursor(NULL, IDC_HAND),
+           current.text);
 }
 
 int main(int argc, char **argv) {
-    if (argc == 4 && !strcmp(argv[1], "record")) {
-        FILE *out = fopen(argv[2], "w");
-        fputs(argv[3], out);
-        return fclose(out);
-    }
     for (int tries = 0; !(dialog = FindWindowA("#32770", "JRE Not Found")) && tries < 600; ++tries) Sleep(100);
     if (!dialog) return 3;
     for (int i = 1; i < argc; ++i) {
-        char text[512];
-        RECT r;
+        char text[512], name[64];
+        RECT r, work;
         if (!strcmp(argv[i], "controls")) {
-            RECT work;
             SetCursorPos(0, 0);
             GetWindowRect(dialog, &r);
             SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
             printf("dialog %ld %ld %ld %ld work %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, work.left,
                    work.top, work.right, work.bottom);
             for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                char class_name[64];
-                GetClassNameA(c, class_name, sizeof class_name);
+                GetClassNameA(c, name, sizeof name);
                 GetWindowTextA(c, text, sizeof text);
                 GetWindowRect(c, &r);
-                printf("control %d %s %08lx %ld %ld %ld %ld %s\n", (short)GetDlgCtrlID(c), class_name,
+                printf("control %d %s %08lx %ld %ld %ld %ld %s\n", (short)GetDlgCtrlID(c), name,
                        (unsigned long)GetWindowLongA(c, GWL_STYLE), r.left, r.top, r.right, r.bottom, text);
             }
         } else if (!strcmp(argv[i], "state")) {
@@ -104,17 +98,18 @@ int main(int argc, char **argv) {
         } else if (!strcmp(argv[i], "browse")) {
             browse(argv[++i]);
         } else if (!strcmp(argv[i], "post") || !strcmp(argv[i], "send")) {
-            HWND window = target(argv[i + 1]);
+            HWND window = atoi(argv[i + 1]) ? GetDlgItem(dialog, atoi(argv[i + 1])) : dialog;
             UINT message = strtoul(argv[i + 2], NULL, 0);
             WPARAM wparam = strtoul(argv[i + 3], NULL, 0);
             LPARAM lparam = strtol(argv[i + 4], NULL, 0);
             if (argv[i][0] == 'p') PostMessageA(window, message, wparam, lparam);
             else SendMessageA(window, message, wparam, lparam);
             i += 4;
+        } else if (!strcmp(argv[i], "disable")) {
+            EnableWindow(GetDlgItem(dialog, 205), FALSE);
+            printf("grey %lu\n", (unsigned long)GetSysColor(COLOR_GRAYTEXT));
         } else if (!strcmp(argv[i], "hover")) {
             hover();
-        } else if (!strcmp(argv[i], "wait")) {
-            while (IsWindow(dialog)) Sleep(50);
         }
         fflush(stdout);
     }
