@@ -1,35 +1,28 @@
-"""The missing-runtime dialog on a virtual X display, with the stand-in jvm.dll
-and no runtime in the registry, driven by dialog_driver.exe; colours are read
-from the display's frame buffer."""
-import os, shutil, struct, subprocess, tempfile, time, unittest, zlib
+"""The missing-runtime dialog on a virtual X display, driven by dialog_driver.exe, with the stand-in jvm.dll."""
+import os, pathlib, shutil, struct, subprocess, tempfile, time, unittest, zlib
 
 from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, wine_loader, windows_launcher
 
 ADDRESS = "https://adoptium.net/temurin/releases/"
 TEST_BIN = os.path.join(BUILD_ROOT, ARCH, "test-bin")
 MESSAGE = "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE {}(latest version) from:"
-CONTROLS = [("1", "Button", "58010001", "OK"), ("2", "Button", "50010000", "Cancel"), ("201", "Edit", "50010880", ""),
-            ("-1", "Static", "50020000", "JRE Path:"), ("202", "Button", "50010000", "Browse..."),
-            ("-1", "Button", "50000007", "Missing JRE"), ("203", "Static", "50020000", MESSAGE.format("")),
-            ("205", "Static", "50020100", ADDRESS), ("204", "Static", "50000003", ""),
-            ("206", "Static", "50020000", "If you have a JRE installed you can browse for it below:")]
+CONTROLS = ["1 Button 58010001 OK", "2 Button 50010000 Cancel", "201 Edit 50010880 ", "-1 Static 50020000 JRE Path:",
+            "202 Button 50010000 Browse...", "-1 Button 50000007 Missing JRE", "203 Static 50020000 " + MESSAGE.format(""),
+            "205 Static 50020100 " + ADDRESS, "204 Static 50000003 ",
+            "206 Static 50020000 If you have a JRE installed you can browse for it below:"]
 CLIENT, EMPTY = "C:\\embark-dialog\\client", "C:\\embark-dialog\\empty"
-CANCEL, ESCAPE, CLOSE, OK = ("post 0 0x111 2 0", "post 0 0x100 27 0", "post 0 0x112 0xF060 0", "post 0 0x111 1 0")
+CANCEL, ESCAPE, CLOSE, OK = "post 0 0x111 2 0", "post 0 0x100 27 0", "post 0 0x112 0xF060 0", "post 0 0x111 1 0"
 # On the link: a press, a release below it, the character "a", Enter; later Space.
 KEYS_AND_CLICKS = "send 205 0x201 1 0x50005 send 205 0x202 0 0xC80005 send 205 0x102 97 0 send 205 0x102 13 0"
 BLUE, PURPLE = (0, 0, 255), (128, 0, 128)
-
-
-def read(path):
-    with open(path) as f:
-        return f.read()
+read = lambda path: pathlib.Path(path).read_text("latin-1")
 
 
 class DialogUnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.wine, cls.frames = Wine(), tempfile.mkdtemp()
-        read_end, write_end = os.pipe()
+        read_end, write_end = os.pipe()  # Xvfb writes its display number there
         cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-fbdir", cls.frames, "-screen", "0",
                                      "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -49,26 +42,23 @@ class DialogUnderWine(unittest.TestCase):
             shutil.rmtree(folder)
 
     @classmethod
-    def unix(cls, windows_path):
+    def unix(cls, windows_path):  # on drive C:
         return os.path.join(cls.wine.prefix, "drive_c", *windows_path[3:].split("\\"))
 
     def start(self, settings, *steps):
-        """Starts the launcher, runs the steps (for the driver, or functions) and
-        waits for the launcher: its exit code and the first line of the record."""
+        """Runs the steps (driver steps or functions) on a start: its exit code and first record line."""
         self.app, self.lines = AppFolder(self, windows_launcher(ARCH), "tool.exe"), []
-        code = self.app.root[-8:]
-        self.per_user = os.path.join(self.app_data, "Embark Dialog", code, "tool.ini")
+        self.per_user = os.path.join(self.app_data, "Embark Dialog", code := self.app.root[-8:], "tool.ini")
         self.addCleanup(shutil.rmtree, os.path.dirname(self.per_user), True)
-        self.app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{settings}[Class Path]\nClass Path=a.jar\n"
+        self.app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{settings}[Class Path]\nClass Path=a\n"
                                 f"[Product Information]\nProduct Name=Embark Dialog\nProduct Code={code}\n")
-        record = self.app.path("record.txt")
-        env = self.wine.environment({"DISPLAY": self.display, "EMBARK_JVM_DOUBLE_RECORD": Wine.windows_path(record)})
+        env = self.wine.environment({"DISPLAY": self.display, "EMBARK_JVM_DOUBLE_RECORD": "record"})
         launcher = subprocess.Popen([wine_loader(self.app.executable), self.app.executable], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(launcher.wait)
-        self.addCleanup(launcher.kill)
+                                    cwd=self.app.root, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: launcher.kill() or launcher.wait())
         for step in steps:
             step() if callable(step) else self.drive(*step.split())
+        record = self.app.path("record")
         return launcher.wait(timeout=120), read(record).split("\n")[0] if os.path.exists(record) else None
 
     def drive(self, *steps):
@@ -80,31 +70,28 @@ class DialogUnderWine(unittest.TestCase):
         return [line[1] for line in self.lines if line[0] == kind][-1].split(" ", fields)
 
     def drawn(self, colour, area=None):
-        """The screen's rows of RGB bytes in the area (else the link's) once a
-        row there holds a run of 50 pixels, an underline, in the colour."""
+        """The screen's RGB rows in the area (else the link's) once it shows an underline in the colour."""
         link = next(line[1] for line in reversed(self.lines) if line[1].startswith("205 ")).split(" ")[3:7]
         left, top, right, bottom = map(int, area or link)
         for _ in range(100):
-            with open(os.path.join(self.frames, "Xvfb_screen0"), "rb") as f:
-                data = f.read()
+            data = pathlib.Path(self.frames, "Xvfb_screen0").read_bytes()  # an X window dump
             header = struct.unpack(">25I", data[:100])
             start, line = header[0] + header[19] * 12, header[12]
             rows = [bytes(data[start + y * line + x * 4 + i] for x in range(left, right) for i in (2, 1, 0))
                     for y in range(top, bottom)]
             marks = " ".join("".join(" x"[row[i:i + 3] == bytes(colour)] for i in range(0, len(row), 3)) for row in rows)
-            if max(map(len, marks.split()), default=0) >= 50:
+            if max(map(len, marks.split()), default=0) >= 50 or time.sleep(0.2):
                 return rows
-            time.sleep(0.2)
         self.fail(f"no underline in {colour}")
 
-    def screenshot(self, name):
+    def screenshot(self, name):  # the dialog as a PNG beside the test programs
         self.drive("controls")
         rows = self.drawn(BLUE, self.last("dialog")[:4])
         chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-        os.makedirs(os.path.join(BUILD_ROOT, ARCH, "screenshots"), exist_ok=True)
-        with open(os.path.join(BUILD_ROOT, ARCH, "screenshots", name + ".png"), "wb") as f:
-            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", len(rows[0]) // 3, len(rows), 8, 2, 0, 0, 0))
-                    + chunk(b"IDAT", zlib.compress(b"".join(b"\0" + row for row in rows), 9)) + chunk(b"IEND", b""))
+        header = struct.pack(">IIBBBBB", len(rows[0]) // 3, len(rows), 8, 2, 0, 0, 0)
+        pathlib.Path(TEST_BIN, name + ".png").write_bytes(
+            b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(b"\0" + row for row in rows)))
+            + chunk(b"IEND", b""))
 
     def assert_cancelled(self, code):
         self.assertEqual(code, 255)
@@ -112,33 +99,32 @@ class DialogUnderWine(unittest.TestCase):
         self.assertFalse(os.path.exists(self.per_user))
 
     def test_controls_and_the_ends_without_a_runtime(self):
-        self.assert_cancelled(self.start("", "controls state", CANCEL)[0])
-        self.assertEqual([tuple(line[1].split(" ", 7)[i] for i in (0, 1, 2, 7)) for line in self.lines[1:11]], CONTROLS)
-        self.assertEqual(self.last("state"), ["0", ""])
-        left, top, right, bottom, work_left, work_top, work_right, work_bottom = map(int, self.last("dialog")[:4] + self.last("dialog")[5:])
-        self.assertEqual((left, top), ((work_left + work_right) // 2 - (right - left) // 2,
-                                       (work_top + work_bottom) // 2 - (bottom - top) // 2))
+        self.assert_cancelled(self.start("", "controls", CANCEL)[0])
+        self.assertEqual([" ".join(line[1].split(" ", 7)[i] for i in (0, 1, 2, 7)) for line in self.lines[1:11]], CONTROLS)
+        left, top, right, bottom, _, *work = self.last("dialog")
+        centre = lambda low, high, size: (int(low) + int(high)) // 2 - size // 2
+        self.assertEqual((int(left), int(top)), (centre(work[0], work[2], int(right) - int(left)),
+                                                 centre(work[1], work[3], int(bottom) - int(top))))
         self.assert_cancelled(self.start("", CLOSE)[0])
-        self.assert_cancelled(self.start("JVM Type=server\n", "controls", f"browse {CLIENT} state", ESCAPE)[0])
+        self.assert_cancelled(self.start("JVM Type=server\n", "controls", f"browse {CLIENT}", ESCAPE)[0])
         self.assertEqual(self.lines[7][1].split(" ", 7)[7], MESSAGE.format("with a server JVM "))
         self.assertEqual(self.last("state", 1), ["0", CLIENT])
 
     def test_a_picked_runtime_starts_the_application_and_is_remembered(self):
-        result = self.start("", lambda: self.screenshot("dialog-open"), f"browse {CLIENT} state",
-                            lambda: self.screenshot("dialog-runtime-picked"), f"browse {EMPTY} state browse C:\\ state", OK)
+        result = self.start("", lambda: self.screenshot("dialog-open"), f"browse {CLIENT}",
+                            lambda: self.screenshot("dialog-runtime-picked"), f"browse {EMPTY} browse C:\\", OK)
         self.assertEqual([line[1] for line in self.lines if line[0] == "state"], ["1 " + CLIENT, "0 " + EMPTY, "1 C:\\"])
         self.assertEqual(result, (0, "library C:\\bin\\client\\jvm.dll"))
         self.assertEqual(read(self.per_user).split(), ["[Java", "Runtime", "Environment]", "JRE", "Path=C:\\"])
-        record = {"EMBARK_JVM_DOUBLE_RECORD": Wine.windows_path(self.app.path("again"))}
-        self.assertEqual(self.wine.run(self.app.executable, extra_env=record).code, 0)
-        self.assertEqual(read(self.app.path("again")).split("\n")[0], "library C:\\bin\\client\\jvm.dll")
+        os.remove(self.app.path("record"))
+        self.assertEqual(self.wine.run(self.app.executable, cwd=self.app.root,
+                                       extra_env={"EMBARK_JVM_DOUBLE_RECORD": "record"}).code, 0)
+        self.assertEqual(read(self.app.path("record")).split("\n")[0], "library C:\\bin\\client\\jvm.dll")
 
     def test_the_link_colours_cursor_tooltip_and_opening(self):
         # Wine's shell opens addresses with winebrowser, which runs the first of its "Browsers".
         opened, browser = os.path.join(self.frames, "opened"), os.path.join(self.frames, "browser")
-        with open(browser, "w") as f:
-            f.write(f'#!/bin/sh\necho "$1" >> {opened}\n')
-        os.chmod(browser, 0o755)
+        pathlib.Path(browser).write_text(f'#!/bin/sh\necho "$1" >> {opened}\n'), os.chmod(browser, 0o755)
         self.wine.reg("add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/d", browser, "/f")
         self.addCleanup(self.wine.reg, "delete", "HKCU\\Software\\Wine\\WineBrowser", "/f")
         settings = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
@@ -152,7 +138,6 @@ class DialogUnderWine(unittest.TestCase):
                                              lambda: self.drawn(visited), "send 205 0x102 32 0 disable", grey, CANCEL)[0])
             self.assertEqual(self.last("hover", 1), ["1", ADDRESS], colours)
         for _ in range(100):  # winebrowser may still be on its way
-            if os.path.exists(opened) and read(opened).count("\n") >= 6:
+            if os.path.exists(opened) and read(opened).count("\n") >= 6 or time.sleep(0.2):
                 break
-            time.sleep(0.2)
         self.assertEqual(read(opened), (ADDRESS + "\n") * 6)

@@ -1,13 +1,8 @@
-/* Finds the launcher's "JRE Not Found" dialog (waiting up to a minute) and runs
- * its arguments as steps on it, printing what it sees (rectangles in screen
- * coordinates, L T R B):
- *   controls          "dialog RECT work RECT", then per control in tab order
- *                     "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0
- *   state             "state OK-ENABLED EDIT-TEXT"
- *   browse FOLDER     picks FOLDER with Browse...
- *   post|send ID MSG WPARAM LPARAM   to control ID, or the dialog for 0
- *   hover             pointer on the link: "hover OWN-CURSOR TOOLTIP-TEXT"
- *   disable           disables the link: "grey COLORREF" */
+/* Finds the launcher's "JRE Not Found" dialog and runs its arguments as steps on it
+ * (rectangles: L T R B on the screen): controls ("dialog RECT work RECT", then in tab
+ * order "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0), browse FOLDER (then
+ * "state OK-ENABLED EDIT-TEXT"), post|send ID MSG WPARAM LPARAM (ID 0: the dialog), hover (pointer on the link: "hover OWN-CURSOR TOOLTIP-TEXT"), disable (the
+ * link: "grey COLORREF"). */
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -16,9 +11,8 @@
 
 static HWND dialog;
 
-/* Sends a message whose lParam points at a copy of DATA in the dialog's
- * process (its last 256 bytes a text buffer that TEXT_AT points at, when
- * given), and copies it back afterwards. */
+/* Sends a message whose lParam points at a copy of DATA in the dialog's process (the
+ * field at TEXT_AT, if any, at its last 256 bytes), and copies it back afterwards. */
 static void send_remote(HWND window, UINT message, WPARAM wparam, void *data, SIZE_T size, SIZE_T text_at) {
     DWORD pid;
     GetWindowThreadProcessId(window, &pid);
@@ -41,33 +35,30 @@ static HWND owned_window(const char *class_name, int tries) {
 
 /* Again when Wine's folder browser did not find the folder in its tree at once. */
 static void browse(const char *folder) {
-    char path[MAX_PATH] = {0}, shown[MAX_PATH] = {0};
+    char shown[MAX_PATH] = {0};
     for (int tries = 0; tries < 5 && lstrcmpiA(shown, folder); ++tries) {
         PostMessageA(dialog, WM_COMMAND, 202, 0);
         HWND browser = owned_window("#32770", 600);
-        lstrcpynA(path, folder, MAX_PATH);
-        send_remote(browser, BFFM_SETSELECTIONA, TRUE, path, sizeof path, 0);
+        send_remote(browser, BFFM_SETSELECTIONA, TRUE, (char *)folder, strlen(folder) + 1, 0);
         PostMessageA(browser, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(browser, IDOK));
         while (IsWindow(browser)) Sleep(50);
         SendMessageA(dialog, WM_NULL, 0, 0);
         GetDlgItemTextA(dialog, 201, shown, sizeof shown);
     }
+    printf("state %d %s\n", IsWindowEnabled(GetDlgItem(dialog, IDOK)), shown);
 }
 
 static void hover(void) {
-    RECT link;
+    RECT link; HWND tooltip = NULL;
     GetWindowRect(GetDlgItem(dialog, 205), &link);
-    HWND tooltip = NULL;
     for (int tries = 0; !tooltip && tries < 5; ++tries) { /* onto the link again, should Wine miss the move */
         SetCursorPos(0, 0);
         SetCursorPos(link.left + 8, (link.top + link.bottom) / 2);
         tooltip = owned_window(TOOLTIPS_CLASSA, 30);
     }
-    struct { TTTOOLINFOA tool; char text[256]; } current = {0};
-    current.tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    struct { TTTOOLINFOA tool; char text[256]; } current = {.tool = {.cbSize = TTTOOLINFOA_V2_SIZE}};
     if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, offsetof(TTTOOLINFOA, lpszText));
-    CURSORINFO cursor = {0};
-    cursor.cbSize = sizeof cursor;
+    CURSORINFO cursor = {.cbSize = sizeof cursor};
     GetCursorInfo(&cursor);
     printf("hover %d %s\n", cursor.hCursor != LoadCursor(NULL, IDC_ARROW) && cursor.hCursor != LoadCursor(NULL, IDC_HAND),
            current.text);
@@ -77,8 +68,7 @@ int main(int argc, char **argv) {
     for (int tries = 0; !(dialog = FindWindowA("#32770", "JRE Not Found")) && tries < 600; ++tries) Sleep(100);
     if (!dialog) return 3;
     for (int i = 1; i < argc; ++i) {
-        char text[512], name[64];
-        RECT r, work;
+        char text[512], name[64]; RECT r, work;
         if (!strcmp(argv[i], "controls")) {
             SetCursorPos(0, 0);
             GetWindowRect(dialog, &r);
@@ -92,9 +82,6 @@ int main(int argc, char **argv) {
                 printf("control %d %s %08lx %ld %ld %ld %ld %s\n", (short)GetDlgCtrlID(c), name,
                        (unsigned long)GetWindowLongA(c, GWL_STYLE), r.left, r.top, r.right, r.bottom, text);
             }
-        } else if (!strcmp(argv[i], "state")) {
-            GetDlgItemTextA(dialog, 201, text, sizeof text);
-            printf("state %d %s\n", IsWindowEnabled(GetDlgItem(dialog, IDOK)), text);
         } else if (!strcmp(argv[i], "browse")) {
             browse(argv[++i]);
         } else if (!strcmp(argv[i], "post") || !strcmp(argv[i], "send")) {
