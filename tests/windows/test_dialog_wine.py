@@ -23,23 +23,18 @@ class DialogUnderWine(unittest.TestCase):
     def setUpClass(cls):
         cls.wine, cls.frames = Wine(), tempfile.mkdtemp()
         read_end, write_end = os.pipe()  # Xvfb writes its display number there
-        cls.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-fbdir", cls.frames, "-screen", "0",
-                                     "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-fbdir", cls.frames, "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.addClassCleanup(lambda: xvfb.terminate() or xvfb.wait() or shutil.rmtree(cls.frames))
         os.close(write_end)
         with os.fdopen(read_end) as display:  # read to the line's end, or Xvfb dies of SIGPIPE
             cls.display = ":" + display.readline().strip()
         cls.app_data = cls.unix(cls.wine.windows_environment(ARCH, "APPDATA").strip())
         # Wine's folder browser finds new folders on drive C: reliably; C:\bin makes C:\ a runtime folder.
         for library in (CLIENT + "\\bin\\client\\jvm.dll", "C:\\bin\\client\\jvm.dll", EMPTY + "\\none"):
+            cls.addClassCleanup(shutil.rmtree, cls.unix(library[:library.index("\\", 3)]), True)
             os.makedirs(os.path.dirname(cls.unix(library)), exist_ok=True)
             shutil.copy2(os.path.join(TEST_BIN, "jvm-double", "full", "bin", "server", "jvm.dll"), cls.unix(library))
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.terminate()
-        cls.xvfb.wait()
-        for folder in (cls.frames, cls.unix("C:\\embark-dialog"), cls.unix("C:\\bin")):
-            shutil.rmtree(folder)
 
     @classmethod
     def unix(cls, windows_path):  # on drive C:

@@ -1,8 +1,8 @@
 /* Finds the launcher's "JRE Not Found" dialog and runs its arguments as steps on it
- * (rectangles: L T R B on the screen): controls ("dialog RECT work RECT", then in tab
- * order "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0), browse FOLDER (then
- * "state OK-ENABLED EDIT-TEXT"), post|send ID MSG WPARAM LPARAM (ID 0: the dialog), hover (pointer on the link: "hover OWN-CURSOR TOOLTIP-TEXT"), disable (the
- * link: "grey COLORREF"). */
+ * (RECT: L T R B on the screen): controls ("dialog RECT work RECT", then in tab order
+ * "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0), browse FOLDER ("state
+ * OK-ENABLED EDIT-TEXT"), post|send ID MSG WPARAM LPARAM (ID 0: the dialog), hover
+ * ("hover OWN-CURSOR TOOLTIP-TEXT"), disable (the link; "grey COLORREF"). */
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -57,7 +57,8 @@ static void hover(void) {
         tooltip = owned_window(TOOLTIPS_CLASSA, 30);
     }
     struct { TTTOOLINFOA tool; char text[256]; } current = {.tool = {.cbSize = TTTOOLINFOA_V2_SIZE}};
-    if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, offsetof(TTTOOLINFOA, lpszText));
+    SIZE_T text_at = (char *)&current.tool.lpszText - (char *)&current;
+    if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, text_at);
     CURSORINFO cursor = {.cbSize = sizeof cursor};
     GetCursorInfo(&cursor);
     printf("hover %d %s\n", cursor.hCursor != LoadCursor(NULL, IDC_ARROW) && cursor.hCursor != LoadCursor(NULL, IDC_HAND),
@@ -65,7 +66,8 @@ static void hover(void) {
 }
 
 int main(int argc, char **argv) {
-    for (int tries = 0; !(dialog = FindWindowA("#32770", "JRE Not Found")) && tries < 600; ++tries) Sleep(100);
+    for (int tries = 0; !IsWindowVisible(dialog = FindWindowA("#32770", "JRE Not Found")) && tries < 600; ++tries)
+        Sleep(100); /* shown once it is initialised and centred */
     if (!dialog) return 3;
     for (int i = 1; i < argc; ++i) {
         char text[512], name[64]; RECT r, work;
@@ -86,11 +88,10 @@ int main(int argc, char **argv) {
             browse(argv[++i]);
         } else if (!strcmp(argv[i], "post") || !strcmp(argv[i], "send")) {
             HWND window = atoi(argv[i + 1]) ? GetDlgItem(dialog, atoi(argv[i + 1])) : dialog;
-            UINT message = strtoul(argv[i + 2], NULL, 0);
-            WPARAM wparam = strtoul(argv[i + 3], NULL, 0);
+            UINT_PTR message = strtoul(argv[i + 2], NULL, 0), wparam = strtoul(argv[i + 3], NULL, 0);
             LPARAM lparam = strtol(argv[i + 4], NULL, 0);
-            if (argv[i][0] == 'p') PostMessageA(window, message, wparam, lparam);
-            else SendMessageA(window, message, wparam, lparam);
+            if (argv[i][0] == 'p') PostMessageA(window, (UINT)message, wparam, lparam);
+            else SendMessageA(window, (UINT)message, wparam, lparam);
             i += 4;
         } else if (!strcmp(argv[i], "disable")) {
             EnableWindow(GetDlgItem(dialog, 205), FALSE);
