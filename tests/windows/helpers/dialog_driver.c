@@ -26,8 +26,8 @@ static void send_remote(HWND window, UINT message, WPARAM wparam, void *data, SI
     CloseHandle(process);
 }
 
-static HWND owned_window(const char *class_name, int tries) {
-    for (; tries > 0; --tries, Sleep(100))
+static HWND owned_window(const char *class_name) {
+    for (int tries = 0; tries < 600; ++tries, Sleep(100))
         for (HWND window = NULL; (window = FindWindowExA(NULL, window, class_name, NULL)) != NULL;)
             if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == dialog) return window;
     return NULL;
@@ -38,7 +38,7 @@ static void browse(const char *folder) {
     char shown[MAX_PATH] = {0};
     for (int tries = 0; tries < 5 && lstrcmpiA(shown, folder); ++tries) {
         PostMessageA(dialog, WM_COMMAND, 202, 0);
-        HWND browser = owned_window("#32770", 600);
+        HWND browser = owned_window("#32770");
         send_remote(browser, BFFM_SETSELECTIONA, TRUE, (char *)folder, strlen(folder) + 1, 0);
         PostMessageA(browser, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(browser, IDOK));
         while (IsWindow(browser)) Sleep(50);
@@ -49,13 +49,10 @@ static void browse(const char *folder) {
 }
 
 static void hover(void) {
-    RECT link; HWND tooltip = NULL;
+    RECT link;
     GetWindowRect(GetDlgItem(dialog, 205), &link);
-    for (int tries = 0; !tooltip && tries < 5; ++tries) { /* onto the link again, should Wine miss the move */
-        SetCursorPos(0, 0);
-        SetCursorPos(link.left + 8, (link.top + link.bottom) / 2);
-        tooltip = owned_window(TOOLTIPS_CLASSA, 30);
-    }
+    SetCursorPos(link.left + 8, (link.top + link.bottom) / 2);
+    HWND tooltip = owned_window(TOOLTIPS_CLASSA);
     struct { TTTOOLINFOA tool; char text[256]; } current = {.tool = {.cbSize = TTTOOLINFOA_V2_SIZE}};
     SIZE_T text_at = (char *)&current.tool.lpszText - (char *)&current;
     if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, text_at);
