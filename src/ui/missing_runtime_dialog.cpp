@@ -1,18 +1,17 @@
 #include "ui/missing_runtime_dialog.h"
 
 #include "ui/download_address.h"
+#include "ui/missing_runtime_window.h"
 
 namespace embark {
 
 int show_missing_runtime_dialog(platform::System& system, const Messages& messages,
-                                const std::string& message, JvmType, RuntimeChoice&) {
+                                const std::string& message, JvmType jvm_type, RuntimeChoice& choice) {
     if (!system.has_dialogs) {
         messages.print_error(message + " " + java_download_address);
         return dialog_failed;
     }
-    // Seam: the dialog arrives with the user interface. Until then it behaves
-    // as a dialog that cannot be created.
-    return dialog_failed;
+    return show_missing_runtime_window(system, message, jvm_type, choice);
 }
 
 } // namespace embark

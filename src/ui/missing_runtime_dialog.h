@@ -11,6 +11,7 @@
 namespace embark {
 
 constexpr int dialog_ok = 1;
+constexpr int dialog_cancelled = 2;
 constexpr int dialog_failed = -1;
 
 struct RuntimeChoice {

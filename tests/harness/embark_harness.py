@@ -49,8 +49,11 @@ class AppFolder:
             f.write(text.replace("\n", newline).encode("latin-1") if isinstance(text, str) else text)
         return target
 
+    def settings_path(self):
+        return os.path.splitext(self.executable)[0] + ".ini"
+
     def write_settings(self, text, newline="\n"):
-        return self.write(os.path.splitext(os.path.basename(self.executable))[0] + ".ini", text, newline)
+        return self.write(os.path.basename(self.settings_path()), text, newline)
 
 
 def run(command, cwd=None, env=None):
@@ -70,6 +73,14 @@ def wine_environment(prefix, extra=None):
     return {**env, "WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", **(extra or {})}
 
 
+def wine_loader(executable):
+    """The loader of the program's machine type: Debian's `wine` script would try the 32-bit one first."""
+    with open(executable, "rb") as f:
+        header = f.read(4096)
+    x86 = struct.unpack_from("<H", header, struct.unpack_from("<I", header, 0x3C)[0] + 4)[0] == 0x14C
+    return WINE32 if x86 else WINE64
+
+
 class Wine:
     """The run's Wine prefix (`prepare_prefix`). Wine sets APPDATA and TEMP itself (see `windows_environment`),
     `wine prog args` re-quotes the arguments (`run_raw` does not)."""
@@ -79,11 +90,11 @@ class Wine:
     def windows_path(unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
+    def environment(self, extra=None):
+        return wine_environment(self.prefix, extra)
+
     def run(self, executable, args=(), cwd=None, extra_env=None):
-        with open(executable, "rb") as f:
-            header = f.read(4096)
-        x86 = struct.unpack_from("<H", header, struct.unpack_from("<I", header, 0x3C)[0] + 4)[0] == 0x14C
-        return run([WINE32 if x86 else WINE64, executable, *args], cwd, wine_environment(self.prefix, extra_env))
+        return run([wine_loader(executable), executable, *args], cwd, wine_environment(self.prefix, extra_env))
 
     def run_raw(self, arch, executable, command_line, cwd=None, extra_env=None):
         """Starts `executable` with exactly `command_line`; the code is the full 32-bit exit code, signed."""
