@@ -72,12 +72,21 @@ public:
 class PosixThreads final : public Threads {
 public:
     bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+    bool start(Body body, void* argument) override;
 };
 
 class PosixMemory final : public Memory {
 public:
     uint64_t total_physical() override;
     uint64_t available_virtual() override;
+};
+
+// Single-instance channels: a Unix domain socket in the abstract namespace, named after
+// the instance.
+class PosixInstanceChannels final : public InstanceChannels {
+public:
+    std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,
+                                          bool& first_instance) override;
 };
 
 class PosixRegistry final : public Registry {

@@ -63,12 +63,21 @@ public:
 class Win32Threads final : public Threads {
 public:
     bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+    bool start(Body body, void* argument) override;
 };
 
 class Win32Memory final : public Memory {
 public:
     uint64_t total_physical() override;
     uint64_t available_virtual() override;
+};
+
+// Single-instance channels: the named instance block, a registered message and
+// thread messages.
+class Win32InstanceChannels final : public InstanceChannels {
+public:
+    std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,
+                                          bool& first_instance) override;
 };
 
 class Win32Registry final : public Registry {
