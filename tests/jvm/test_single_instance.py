@@ -9,8 +9,7 @@ from embark_harness import AppFolder, linux_launcher, run_native
 
 
 class SingleInstance(unittest.TestCase):
-    def first(self, main_class, *exit_status):
-        """Starts the first instance; its main runs until app.end() and records to app.log."""
+    def first(self, main_class, *exit_status):  # main runs until app.end() and records to app.log
         app = AppFolder(self, linux_launcher(), "app")
         app.write_settings(f"[Java Runtime Environment]\nMain Class=com.example.{main_class}\n"
                            f"JRE Path={os.environ.get('EMBARK_JAVA_HOME', '/usr/lib/jvm/java-17-openjdk-amd64')}\n"
@@ -32,11 +31,13 @@ class SingleInstance(unittest.TestCase):
 
     def forwarded(self, app):  # (form, on a thread other than main, arguments), all arguments counted
         lines = [line.split(" ", 3) for line in open(app.log).read().splitlines()[1:]]
-        return [(form, thread != "main" and len(args.split("|")) == int(n), args.split("|")) for form, thread, n, args in lines]
+        return [(form, thread != "main" and len(args.split("|")) == int(n), args.split("|"))
+                for form, thread, n, args in lines]
 
     def test_later_starts_hand_over_their_arguments(self):
-        for main_class, cases in [("Forwarded$Answering", [([], 0, [""]), (["7", "", "b"], 7, ["7"]), (["-2"], 254, ["-2"]),
-                                                          (["x" * 1038], 0, ["x" * 1038]), (["x" * 1039], 255, None)]),
+        for main_class, cases in [("Forwarded$Answering", [([], 0, [""]), (["7", "", "b"], 7, ["7"]),
+                                                          (["-2"], 254, ["-2"]), (["x" * 1038], 0, ["x" * 1038]),
+                                                          (["x" * 1039], 255, None)]),
                                   ("Forwarded", [(["", "b"], 0, ["", "b"])])]:
             app, form = self.first(main_class), "int" if "$" in main_class else "void"
             self.assertEqual([run_native(app.executable, args).code for args, _, _ in cases], [c for _, c, _ in cases])
@@ -47,7 +48,7 @@ class SingleInstance(unittest.TestCase):
     def test_twenty_at_once_each_arrive_once_and_whole(self):
         app = self.first("Forwarded$Answering")
         with ThreadPoolExecutor(20) as pool:
-            codes = list(pool.map(lambda i: run_native(app.executable, [str(i), f"w{i}"]).code, range(20)))
+            codes = [r.code for r in pool.map(lambda i: run_native(app.executable, [str(i), f"w{i}"]), range(20))]
         self.assertEqual(codes, list(range(20)))
         self.assertEqual(sorted(self.forwarded(app)), sorted(("int", True, [str(i), f"w{i}"]) for i in range(20)))
 

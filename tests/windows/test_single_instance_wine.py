@@ -10,33 +10,28 @@ from test_vm_wine import install_double
 
 
 class SingleInstanceUnderWine(unittest.TestCase):
-    wine = Wine()
-
-    def first(self, scenario="int", ready="call com/example/App.main"):
-        """Starts the first instance, whose main runs until app.end(); {created} ends a hold-create."""
+    def first(self, scenario="int", ready="call com/example/App.main"):  # main runs until app.end()
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         install_double(app.path("jre"))
         app.settings = (f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\n"
                         "Main Class=com.example.App\n[Class Path]\nClass Path=app.jar\n[Application]\n")
         app.write_settings(app.settings + "Single Instance=yes\n")
         app.record, hold, app.created = (pathlib.Path(app.path(name)) for name in ("record", "hold", "created"))
-        scenario = f"{scenario} hold:{Wine.windows_path(hold)}".replace("{created}", Wine.windows_path(app.created))
-        end = self.background(app, "tool", EMBARK_JVM_DOUBLE_SCENARIO=scenario,
-                              EMBARK_JVM_DOUBLE_RECORD=Wine.windows_path(app.record))
+        end = self.background(app, "tool", EMBARK_JVM_DOUBLE_RECORD=Wine.windows_path(app.record),
+                              EMBARK_JVM_DOUBLE_SCENARIO=f"{scenario} hold:{Wine.windows_path(hold)}".replace(
+                                  "{created}", Wine.windows_path(app.created)))  # hold-create:{created}
         app.end = lambda: (hold.touch(), end())[1]
         self.addCleanup(app.end)
         self.wait_for(app, ready)
         return app
 
-    def background(self, app, line, **env):
-        """Starts the launcher on a thread; the function returned waits for its exit code."""
-        outcome = {}
-        thread = threading.Thread(target=lambda: outcome.update(code=self.start(app, line, env)))
+    def background(self, app, line, **env):  # gives the function that waits for the exit code
+        outcome, thread = {}, threading.Thread(target=lambda: outcome.update(code=self.start(app, line, env)))
         thread.start()
         return lambda: (thread.join(), outcome.get("code"))[1]
 
     def start(self, app, line, env=None):
-        return self.wine.run_raw(ARCH, app.executable, line, extra_env=env).code & 0xFFFFFFFF
+        return Wine().run_raw(ARCH, app.executable, line, extra_env=env).code & 0xFFFFFFFF
 
     def wait_for(self, app, text):
         deadline = time.monotonic() + 120
@@ -44,12 +39,11 @@ class SingleInstanceUnderWine(unittest.TestCase):
             self.assertLess(time.monotonic(), deadline, f"no {text!r} in the record")
             time.sleep(0.05)
 
-    def forwarded(self, app):
-        """The lists that reached secondaryMain, each on a thread attached for it."""
+    def forwarded(self, app):  # the lists that reached secondaryMain, each on a thread attached for it
         lists, record = [], app.record.read_text("latin-1").splitlines()
-        for at, line in ((at, line) for at, line in enumerate(record) if line.startswith("secondary ")):
-            _, form, thread, count, arguments = line.split(" ", 4)
-            lists.append((form, arguments.split("|")))
+        for at, (_, form, thread, count, args) in ((at, line.split(" ", 4)) for at, line in enumerate(record)
+                                                   if line.startswith("secondary ")):
+            lists.append((form, args.split("|")))
             self.assertEqual((len(lists[-1][1]), record.index(f"attach {thread}") < at < record.index(
                 f"detach {thread}"), f"leaks 0 {thread}" in record), (int(count), True, True))
         return lists

@@ -96,10 +96,10 @@ private:
             if (message.message != block->message_id) {
                 continue;
             }
+            auto requester = static_cast<DWORD>(message.wParam);
+            UINT id = block->message_id;
             InstanceRequest request{std::string(block->argument_area, instance_argument_area_size),
-                                    [thread = static_cast<DWORD>(message.wParam), id = block->message_id](uint32_t code) {
-                                        ::PostThreadMessageA(thread, id, code, 0);
-                                    }};
+                                    [requester, id](uint32_t code) { ::PostThreadMessageA(requester, id, code, 0); }};
             ::SetEvent(shared_.slot_copied.get()); // the next start may write the area
             serve_(std::move(request));
         }

@@ -4,14 +4,12 @@
 // ignoreUnrecognized), option, env, cwd, stack (bytes reserved for the thread),
 // class, method, call, stream (the file of a redirected stream), arg, describe,
 // leaks (local references not deleted and string chars not released when the
-// thread detaches), detach, destroy; attach <thread>, secondary <V|I> <thread>
-// <count> <arg|arg...>, detach <thread> for other threads.
-// EMBARK_JVM_DOUBLE_SCENARIO holds blank-separated words: throws, no-method,
-// no-string, detach-fails, create:<result>; int (secondaryMain in the integer
-// form, answering with its first argument), no-secondary; hold:<file> (main
-// runs until the file exists), hold-create:<file> (so does the creation),
-// exit:<code> (main then ends the process). Functions the launcher should not
-// call are null.
+// thread detaches), detach, destroy; attach, secondary <V|I> <thread> <count>
+// <arg|arg...>, detach <thread> for other threads. EMBARK_JVM_DOUBLE_SCENARIO:
+// blank-separated faults and features: throws, no-method, no-string, detach-fails,
+// create:<result>, int (secondaryMain answers with its first argument),
+// no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
+// (so does the creation), exit:<code> (after main). The rest of the JNI is null.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 #include <windows.h>
@@ -53,8 +51,8 @@ thread_local bool attached = false;
 
 bool has(const std::string& word) { return (" " + scenario + " ").find(" " + word + " ") != std::string::npos; }
 std::string value_of(const std::string& word) { // the text after "word:" in the scenario
-    size_t at = (" " + scenario).find(" " + word + ":");
-    return at == std::string::npos ? "" : scenario.substr(at + word.size() + 1, scenario.find(' ', at) - at - word.size() - 1);
+    size_t at = (" " + scenario).find(" " + word + ":"), start = at + word.size() + 1;
+    return at == std::string::npos ? "" : scenario.substr(start, scenario.find(' ', start) - start);
 }
 void hold_while_missing(const std::string& file) {
     while (!file.empty() && GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(10);
@@ -87,8 +85,10 @@ jmethodID JNICALL get_static_method_id(JNIEnv*, jclass, const char* name, const 
 }
 std::string secondary(const char* form, va_list arguments) {
     const Object* array = object(va_arg(arguments, jobject));
-    std::string line = std::string("secondary ") + form + " " + thread() + " " + std::to_string(array->elements.size()) + " ";
-    for (const Object* element : array->elements) line += element->text + (element == array->elements.back() ? "" : "|");
+    std::string line = std::string("secondary ") + form + " " + thread() + " " + std::to_string(array->elements.size());
+    for (const Object* element : array->elements) {
+        line += (element == array->elements.front() ? " " : "|") + element->text;
+    }
     record(line);
     return array->elements.at(0)->text;
 }
@@ -151,9 +151,10 @@ jint JNICALL destroy_java_vm(JavaVM*) {
 }
 
 const JNINativeInterface_ functions{.FindClass = find_class, .ExceptionOccurred = exception_occurred,
-    .ExceptionDescribe = exception_describe, .ExceptionClear = exception_clear, .DeleteLocalRef = delete_local_ref, .NewObjectV = new_object_v,
-    .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
-    .CallStaticIntMethodV = call_static_int_method_v, .CallStaticVoidMethodV = call_static_void_method_v, .GetStringUTFChars = get_string_utf_chars,
+    .ExceptionDescribe = exception_describe, .ExceptionClear = exception_clear, .DeleteLocalRef = delete_local_ref,
+    .NewObjectV = new_object_v, .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
+    .CallStaticIntMethodV = call_static_int_method_v, .CallStaticVoidMethodV = call_static_void_method_v,
+    .GetStringUTFChars = get_string_utf_chars,
     .ReleaseStringUTFChars = release_string_utf_chars, .NewObjectArray = new_object_array,
     .SetObjectArrayElement = set_object_array_element, .NewByteArray = new_byte_array,
     .SetByteArrayRegion = set_byte_array_region, .ExceptionCheck = exception_check};
