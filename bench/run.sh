@@ -33,6 +33,13 @@
 #                `wine64 reg import` (/reg:64 or /reg:32), each JavaHome a
 #                folder with an empty bin\client\jvm.dll;
 #            and a table of the time per call and per runtime.
+# single-instance
+#            second-instance round trip, from the start of a second process
+#            to its exit, against a warm first instance whose secondaryMain
+#            has the integer form (bench/second_instance_round_trip.py):
+#            on Linux with the real virtual machine (the JVM tests' fixture
+#            com.example.Forwarded, compiled with EMBARK_BENCH_JDK), and under
+#            Wine (x64 and x86) with the stand-in jvm.dll of the Wine tests.
 #
 # Measures and prints only; it fails when a program cannot be run at all.
 # Windows programs start through the Wine loader of their machine type
@@ -50,7 +57,9 @@
 # EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
 # EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200),
 # EMBARK_BENCH_REGISTRY_WINE_RUNS (registry runs under Wine at n = 10, scaled
-# by 10 / n for the larger n, at least 15; default 1000).
+# by 10 / n for the larger n, at least 15; default 1000),
+# EMBARK_BENCH_ROUND_TRIP_RUNS (second instances natively; default 200) and
+# EMBARK_BENCH_ROUND_TRIP_WINE_RUNS (under Wine; default 50).
 #
 # Why one CPU for Wine: every profile read is a round trip to the wineserver,
 # and on small virtual machines a wake-up on the other CPU costs far more than
@@ -77,20 +86,22 @@ rss_runs=${EMBARK_BENCH_RSS_RUNS:-20}
 clock_runs=${EMBARK_BENCH_CLOCK_RUNS:-200}
 registry_wine_runs=${EMBARK_BENCH_REGISTRY_WINE_RUNS:-1000}
 registry_counts=(10 100 1000)
+round_trip_runs=${EMBARK_BENCH_ROUND_TRIP_RUNS:-200}
+round_trip_wine_runs=${EMBARK_BENCH_ROUND_TRIP_WINE_RUNS:-50}
 registry_table=
 on_wine_cpu=()
 if [ "$wine_cpu" != all ]; then
     on_wine_cpu=(taskset -c "$wine_cpu")
 fi
 
-all_sections=(settings hello create-vm registry)
+all_sections=(settings hello create-vm registry single-instance)
 sections=("$@")
 if [ ${#sections[@]} -eq 0 ]; then
     sections=("${all_sections[@]}")
 fi
 for name in "${sections[@]}"; do
     case $name in
-    settings | hello | create-vm | registry) ;;
+    settings | hello | create-vm | registry | single-instance) ;;
     *)
         echo "usage: bench/run.sh [${all_sections[*]}]..." >&2
         exit 2
@@ -604,6 +615,42 @@ PYTHON
     echo "$registry_table"
 }
 
+# --- Single instance: second-instance round trip ---------------------------
+
+single_instance_section() {
+    local output arch preset skipped loader json
+    add_heading "Second-instance round trip, start to exit, warm first instance (integer form)"
+    section "Linux, real virtual machine ($jdk)"
+    require_file "$build/linux/bin/embark"
+    "$jdk/bin/javac" -d "$work/round-trip-classes" "$root/tests/jvm/fixtures/com/example/Forwarded.java"
+    json=$results/round-trip-linux.json
+    output=$(python3 "$root/bench/second_instance_round_trip.py" linux "$build/linux/bin/embark" \
+        "$work/round-trip-classes" "$round_trip_runs" "$json")
+    echo "$output"
+    add_row "Linux, median / p90" "$(json_figures "$json" '"%.2f / %.2f ms" % (d["median_ms"], d["p90_ms"])')" \
+        "< 10 ms" "second_instance_round_trip.py linux ... $round_trip_runs"
+
+    start_wine || true
+    for arch in x64 x86; do
+        preset=$([ $arch = x64 ] && echo win64 || echo win32)
+        skipped=$(wine_skip_reason $arch)
+        if [ -n "$skipped" ]; then
+            add_row "Wine $arch, median / p90" "skipped" "" "($skipped)"
+            continue
+        fi
+        loader=$(wine_loader $arch)
+        section "Wine $arch, stand-in jvm.dll (build/$preset)"
+        require_file "$build/$preset/bin/embark.exe"
+        json=$results/round-trip-wine-$arch.json
+        output=$("${on_wine_cpu[@]}" python3 "$root/bench/second_instance_round_trip.py" "$loader" \
+            "$build/$preset/bin/embark.exe" "$build/$preset/test-bin/jvm-double/full/bin/server/jvm.dll" \
+            "$round_trip_wine_runs" "$json")
+        echo "$output"
+        add_row "Wine $arch, median / p90" "$(json_figures "$json" '"%.2f / %.2f ms" % (d["median_ms"], d["p90_ms"])')" \
+            "" "second_instance_round_trip.py ${loader##*/} ... $round_trip_wine_runs"
+    done
+}
+
 # --- Run --------------------------------------------------------------------
 
 durations=()
@@ -614,6 +661,7 @@ for name in "${sections[@]}"; do
     hello) hello_section ;;
     create-vm) create_vm_section ;;
     registry) registry_section ;;
+    single-instance) single_instance_section ;;
     esac
     durations+=("$name $((SECONDS - started)) s")
 done
@@ -657,6 +705,10 @@ if selected registry; then
     while IFS= read -r line; do
         printf '  %s\n' "$line"
     done <<< "$registry_table"
+fi
+if selected single-instance; then
+    echo "Single instance: wall time of each second instance as its parent sees it (spawn to exit), after"
+    echo "  10 warm-up runs; under Wine most of it is the Wine loader's own start."
 fi
 echo "JSON in ${results#"$root"/}/."
 durations_text=$(printf ', %s' "${durations[@]}")

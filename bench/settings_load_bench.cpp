@@ -41,8 +41,14 @@ Outcome start_until_settings_loaded() {
 
     Outcome outcome;
     embark::build_argument_list(system, state.arguments);
-    if (embark::gate_check(system, messages, state.gate)) {
-        outcome.loaded = embark::load_settings(system, messages, state);
+    std::string file;
+    if (embark::settings_file_path(system, messages, file)) {
+        embark::GateSettings gate{
+            embark::read_setting(system, file, embark::section::application, embark::key::application_type),
+            embark::read_setting(system, file, embark::section::application, embark::key::single_instance)};
+        if (embark::gate_check(system, gate, state.arguments, state.vm.presence(), state.gate)) {
+            outcome.loaded = embark::load_settings(system, messages, state);
+        }
     }
     outcome.main_class = std::move(state.vm_settings.main_class);
     outcome.preferred_versions = state.runtime.preferred_versions.size();

@@ -33,7 +33,14 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
 
 bool initialise(platform::System& system, const Messages& messages, LauncherState& state) {
     build_argument_list(system, state.arguments);
-    if (!gate_check(system, messages, state.gate)) {
+    // The gate reads its two settings before the rest of the file.
+    std::string settings_file;
+    if (!settings_file_path(system, messages, settings_file)) {
+        return false;
+    }
+    GateSettings gate_settings{read_setting(system, settings_file, section::application, key::application_type),
+                               read_setting(system, settings_file, section::application, key::single_instance)};
+    if (!gate_check(system, gate_settings, state.arguments, state.vm.presence(), state.gate)) {
         return false;
     }
     if (state.gate.is_second_instance()) {
@@ -42,6 +49,7 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
     if (!load_settings(system, messages, state)) {
         return false;
     }
+    set_forwarding_class(state.gate, state.vm_settings.main_class);
     if (state.override_working_directory) {
         apply_working_directory_override(system, messages);
     }
@@ -79,7 +87,7 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 
 int run_step(platform::System& system, const Messages& messages, LauncherState& state) {
     if (state.gate.is_second_instance()) {
-        return wait_for_first_instance(system, state.gate);
+        return wait_for_first_instance(state.gate);
     }
     prepare_environment(system, messages, state.vm_settings, state.vm_library_path, state.vm_options);
     if (!state.vm.load(system, messages, state.vm_library_path)) {

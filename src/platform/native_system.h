@@ -53,12 +53,22 @@ public:
 class NativeThreads final : public Threads {
 public:
     bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+    bool start(Body body, void* argument) override;
 };
 
 class NativeMemory final : public Memory {
 public:
     uint64_t total_physical() override;
     uint64_t available_virtual() override;
+};
+
+// Single-instance channels: on Windows the named instance block, a registered
+// message and thread messages; on POSIX a Unix domain socket in the abstract
+// namespace, named after the instance.
+class NativeInstanceChannels final : public InstanceChannels {
+public:
+    std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,
+                                          bool& first_instance) override;
 };
 
 } // namespace embark::platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,9 @@ public:
     // Runs `body` on a new thread with the given stack size (0: the system's
     // default) and waits for it. False when no thread could be made.
     virtual bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) = 0;
+    // Runs `body` on a new thread of the default size that nobody waits for.
+    // False when no thread could be made.
+    virtual bool start(Body, void*) { return false; }
 };
 
 class Memory {
@@ -136,6 +140,59 @@ public:
     virtual ~Console() = default;
     // Writes the text with one output call and flushes it.
     virtual void write(std::string_view text) = 0;
+};
+
+// Single-instance operation: the channel between the starts of one executable.
+// The first start listens under the instance name; a later start hands it the
+// area that holds its encoded arguments and waits for the answer.
+constexpr size_t instance_argument_area_size = 1040;
+
+// A later start's request as the first instance received it.
+struct InstanceRequest {
+    std::string argument_area; // a copy, taken when the request arrived: the slot is free again
+    // Sends the answer to the waiting start; a request never answered leaves
+    // that start waiting for this process's end.
+    std::function<void(uint32_t)> reply;
+};
+
+// How a later start's wait for the first instance ended.
+struct InstanceAnswer {
+    enum class Kind {
+        reply,                 // the first instance answered with `value`
+        first_instance_ended,  // it ended without answering; `value` is its exit code
+        first_instance_unreachable, // its process cannot be opened
+        lost,                  // neither an answer nor an exit code can be had
+    };
+    Kind kind;
+    uint32_t value = 0;
+};
+
+class InstanceChannel {
+public:
+    virtual ~InstanceChannel() = default;
+    enum class Delivery { delivered, not_ready, failed };
+    // A later start: hands the argument area (instance_argument_area_size
+    // bytes) to the first instance. not_ready while the first instance is
+    // still starting and cannot take requests yet.
+    virtual Delivery deliver(const std::string& argument_area) = 0;
+    // A short pause before the next delivery attempt.
+    virtual void pause_before_retry() = 0;
+    // A later start, after delivery: blocks until the answer or the first
+    // instance's end.
+    virtual InstanceAnswer wait_for_answer() = 0;
+};
+
+class InstanceChannels {
+public:
+    virtual ~InstanceChannels() = default;
+    using Serve = std::function<void(InstanceRequest)>;
+    // Claims the instance name. The first start gets a channel whose listener
+    // already takes requests when this returns and passes each one to `serve`
+    // on the listener thread (until the channel goes); a later start gets a
+    // channel to the first. nullptr when the system refuses: the start then
+    // runs on its own.
+    virtual std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,
+                                                  bool& first_instance) = 0;
 };
 
 // How paths are spelt on this system.
@@ -177,6 +234,9 @@ struct System {
     // False where the launcher has no windows (POSIX): what a dialog would
     // show is printed instead.
     bool has_dialogs;
+    // Where the system has no single-instance channel (the in-memory
+    // platforms), every start runs on its own.
+    InstanceChannels* instances = nullptr;
 };
 
 // The real operating system of this build.

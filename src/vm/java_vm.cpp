@@ -4,16 +4,6 @@ namespace embark {
 
 namespace {
 
-// Prints a pending Java exception with its stack trace (and clears it).
-bool describe_pending_exception(JNIEnv* env) {
-    LocalRef<jthrowable> pending(env, env->ExceptionOccurred());
-    if (!pending) {
-        return false;
-    }
-    env->ExceptionDescribe();
-    return true;
-}
-
 // The modified UTF-8 bytes of a Java string, released on every path.
 class Utf8Chars {
 public:
@@ -176,6 +166,56 @@ constexpr uint32_t smallest_java_stack_size = 64 * 1024;
 
 } // namespace
 
+bool describe_pending_exception(JNIEnv* env) {
+    LocalRef<jthrowable> pending(env, env->ExceptionOccurred());
+    if (!pending) {
+        return false;
+    }
+    env->ExceptionDescribe();
+    return true;
+}
+
+jclass find_class_named(JNIEnv* env, const std::string& name) {
+    LocalRef<jstring> text(env, static_cast<jstring>(make_java_string(env, name)));
+    if (!text) {
+        return nullptr;
+    }
+    Utf8Chars bytes(env, text.get());
+    return bytes.get() == nullptr ? nullptr : env->FindClass(bytes.get());
+}
+
+bool MachinePresence::run_attached(const std::function<void(JNIEnv*)>& use) {
+    JavaVM* vm;
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return vm_ != nullptr || gone_; });
+        if (gone_) {
+            return false;
+        }
+        vm = vm_;
+    }
+    void* env = nullptr;
+    if (vm->AttachCurrentThread(&env, nullptr) != JNI_OK) {
+        return false;
+    }
+    use(static_cast<JNIEnv*>(env));
+    vm->DetachCurrentThread();
+    return true;
+}
+
+void MachinePresence::created(JavaVM* vm) {
+    std::lock_guard lock(mutex_);
+    vm_ = vm;
+    changed_.notify_all();
+}
+
+void MachinePresence::gone() {
+    std::lock_guard lock(mutex_);
+    vm_ = nullptr;
+    gone_ = true;
+    changed_.notify_all();
+}
+
 bool VmSession::load(platform::System& system, const Messages& messages, const std::string& vm_library_path) {
     unsigned long error = 0;
     void* library = system.libraries.load(vm_library_path, error);
@@ -228,10 +268,12 @@ bool VmSession::create(const Messages& messages, const std::vector<std::string>&
     if (result != JNI_OK) {
         messages.print_error(messages.load(MessageId::jni_exception),
                              messages.load(MessageId::create_vm_failed), reason_text(messages, result));
+        presence_->gone();
         return false;
     }
     vm_ = vm;
     env_ = static_cast<JNIEnv*>(env);
+    presence_->created(vm);
     return true;
 }
 
@@ -241,6 +283,8 @@ void VmSession::destroy() {
         vm_ = nullptr;
         env_ = nullptr;
     }
+    // Also when no machine was made: a thread that waits for one gives up.
+    presence_->gone();
 }
 
 uint32_t run_java_thread(platform::System& system, const Messages& messages, VmSession& session,

@@ -2,7 +2,11 @@
 // creation on the Java thread, main, and the machine's end.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,28 @@
 #include "vm/vm_options.h"
 
 namespace embark {
+
+// Whether the machine exists, as threads other than the Java thread see it:
+// such a thread may wait for the machine and use it for a while, and learns
+// when it will never exist or is gone. It exists until DestroyJavaVM has
+// returned, because that call waits for the application's last non-daemon
+// thread and the application lives on meanwhile.
+class MachinePresence {
+public:
+    // Waits until the machine exists, attaches the calling thread, runs `use`
+    // with its environment and detaches. False, without touching the machine,
+    // when it will never exist, is gone, or refuses the thread.
+    bool run_attached(const std::function<void(JNIEnv*)>& use);
+    void created(JavaVM* vm);
+    // The machine is gone, or will never be created: waiters give up.
+    void gone();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    JavaVM* vm_ = nullptr;
+    bool gone_ = false;
+};
 
 // The loaded runtime's entry points and, once created, its virtual machine,
 // which goes with the session: destroying it waits for the application's
@@ -35,8 +61,11 @@ public:
 
     JavaVM* vm() const { return vm_; }
     JNIEnv* env() const { return env_; } // valid on the Java thread only
+    // Shared, so that a thread that waits for the machine may outlive the session.
+    std::shared_ptr<MachinePresence> presence() const { return presence_; }
 
 private:
+    std::shared_ptr<MachinePresence> presence_ = std::make_shared<MachinePresence>();
     jni::CreateJavaVmFunction create_ = nullptr;
     jni::GetDefaultJavaVmInitArgsFunction default_init_args_ = nullptr;
     JavaVM* vm_ = nullptr;
@@ -86,6 +115,15 @@ private:
     JNIEnv* env_;
     Reference reference_;
 };
+
+// Prints a pending Java exception with its stack trace (and clears it); false
+// when none is pending.
+bool describe_pending_exception(JNIEnv* env);
+
+// The class named by a launcher string, looked up with the modified UTF-8
+// bytes of the Java string it makes, as main's class is; null on failure,
+// with the reason pending where the machine gave one.
+jclass find_class_named(JNIEnv* env, const std::string& name);
 
 // java/lang/String from the bytes of a launcher string (the machine's default
 // charset decodes them); null on failure.

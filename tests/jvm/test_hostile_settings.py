@@ -23,7 +23,7 @@ class HostileSettings(unittest.TestCase):
     def test_output_and_error_in_one_file_keep_their_order(self):
         for error_file in ("both.log", "./both.log"):
             app = self.app(f"JRE Path={JAVA_HOME}", "[Application]\nOutput File=both.log",
-                           f"Error File={error_file}", main_class="Outcome")
+                           f"Error File={error_file}", main_class="com.example.Outcome")
             app.write("both.log", "old content that must go\n" * 10)
             self.assertEqual(run_native(app.executable, cwd=app.root).code, 0)
             with open(app.path("both.log")) as f:

@@ -14,11 +14,12 @@ System& native_system() {
     static NativeThreads threads;
     static NativeMemory memory;
     static posix::PosixRegistry registry("/usr/lib/jvm");
+    static NativeInstanceChannels instances;
     static System system{
         {'/', ':', "PATH", true},
         {"lib", "libjvm.so", "lib/libjava.so", true},
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, false};
+        registry, false, &instances};
     return system;
 }
 

@@ -19,6 +19,13 @@ void* thread_entry(void* start) {
     return nullptr;
 }
 
+void* detached_entry(void* start) {
+    ThreadStart thread = *static_cast<ThreadStart*>(start);
+    delete static_cast<ThreadStart*>(start);
+    thread.body(thread.argument);
+    return nullptr;
+}
+
 // Owns the attribute record for the life of the thread's creation.
 class ThreadAttributes {
 public:
@@ -53,6 +60,17 @@ bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument,
     }
     ::pthread_join(thread, nullptr);
     result = start.result;
+    return true;
+}
+
+bool NativeThreads::start(Body body, void* argument) {
+    auto* thread_start = new ThreadStart{body, argument, 1};
+    pthread_t thread;
+    if (::pthread_create(&thread, nullptr, detached_entry, thread_start) != 0) {
+        delete thread_start;
+        return false;
+    }
+    ::pthread_detach(thread);
     return true;
 }
 

@@ -14,11 +14,12 @@ System& native_system() {
     static NativeThreads threads;
     static NativeMemory memory;
     static win32::Win32Registry registry;
+    static NativeInstanceChannels instances;
     static System system{
         {'\\', ';', "Path", false},
         {"bin", "jvm.dll", "bin\\java.dll", false},
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, true};
+        registry, true, &instances};
     return system;
 }
 

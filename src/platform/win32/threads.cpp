@@ -17,6 +17,12 @@ DWORD WINAPI thread_entry(void* start) {
     return thread->body(thread->argument);
 }
 
+DWORD WINAPI detached_entry(void* start) {
+    ThreadStart thread = *static_cast<ThreadStart*>(start);
+    delete static_cast<ThreadStart*>(start);
+    return thread.body(thread.argument);
+}
+
 } // namespace
 
 bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
@@ -29,6 +35,16 @@ bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument,
     DWORD code = 1;
     ::GetExitCodeThread(thread.get(), &code);
     result = code;
+    return true;
+}
+
+bool NativeThreads::start(Body body, void* argument) {
+    auto* thread_start = new ThreadStart{body, argument};
+    win32::UniqueHandle thread(::CreateThread(nullptr, 0, detached_entry, thread_start, 0, nullptr));
+    if (!thread) {
+        delete thread_start;
+        return false;
+    }
     return true;
 }
 

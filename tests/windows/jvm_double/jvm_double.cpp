@@ -4,14 +4,18 @@
 // ignoreUnrecognized), option, env, cwd, stack (bytes reserved for the thread),
 // class, method, call, stream (the file of a redirected stream), arg, describe,
 // leaks (local references not deleted and string chars not released when the
-// thread detaches), detach, destroy.
-// EMBARK_JVM_DOUBLE_SCENARIO names a fault to play: throws, no-method, no-string,
-// detach-fails or create:<result>. Functions the launcher should not call are null.
+// thread detaches), detach, destroy; attach, secondary <V|I> <thread> <count>
+// <arg|arg...>, detach <thread> for other threads. EMBARK_JVM_DOUBLE_SCENARIO:
+// blank-separated faults and features: throws, no-method, no-string, detach-fails,
+// create:<result>, int (secondaryMain answers with its first argument),
+// no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
+// (so does the creation), exit:<code> (after main). The rest of the JNI is null.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,8 @@ std::string environment(const char* name) {
 
 // The file is opened for each line, so that nothing is lost when the process ends.
 void record(const std::string& line) {
+    static std::mutex one_line_at_a_time;
+    std::lock_guard lock(one_line_at_a_time);
     if (std::FILE* file = std::fopen(environment("EMBARK_JVM_DOUBLE_RECORD").c_str(), "ab")) {
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
@@ -36,9 +42,22 @@ struct Object {
     std::string text; // a name, or the bytes of a string or byte array
     std::vector<Object*> elements;
 };
+extern const JNINativeInterface_ functions;
+JNIEnv machine_environment{&functions};
 std::string scenario;
-jthrowable pending_exception = nullptr;
-int leaks = 0;
+thread_local jthrowable pending_exception = nullptr;
+thread_local int leaks = 0;
+thread_local bool attached = false;
+
+bool has(const std::string& word) { return (" " + scenario + " ").find(" " + word + " ") != std::string::npos; }
+std::string value_of(const std::string& word) { // the text after "word:" in the scenario
+    size_t at = (" " + scenario).find(" " + word + ":"), start = at + word.size() + 1;
+    return at == std::string::npos ? "" : scenario.substr(start, scenario.find(' ', start) - start);
+}
+void hold_while_missing(const std::string& file) {
+    while (!file.empty() && GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(10);
+}
+std::string thread() { return std::to_string(GetCurrentThreadId()); }
 
 template <typename Handle = jobject> Handle make(std::string text) {
     return reinterpret_cast<Handle>(new Object{std::move(text), {}});
@@ -57,10 +76,27 @@ jclass JNICALL find_class(JNIEnv*, const char* name) {
 jmethodID JNICALL get_method_id(JNIEnv*, jclass, const char* name, const char*) { return make<jmethodID>(name); }
 jmethodID JNICALL get_static_method_id(JNIEnv*, jclass, const char* name, const char* signature) {
     record(std::string("method ") + name + " " + signature);
-    return scenario == "no-method" ? nullptr : make<jmethodID>(name);
+    bool integer = std::string(signature).ends_with("I");
+    if (std::string(name) == "secondaryMain" && (has("no-secondary") || has("int") != integer)) {
+        pending_exception = make<jthrowable>("java.lang.NoSuchMethodError: secondaryMain");
+        return nullptr;
+    }
+    return has("no-method") ? nullptr : make<jmethodID>(name);
+}
+std::string secondary(const char* form, va_list arguments) {
+    const Object* array = object(va_arg(arguments, jobject));
+    std::string line = std::string("secondary ") + form + " " + thread() + " " + std::to_string(array->elements.size());
+    for (const Object* element : array->elements) {
+        line += (element == array->elements.front() ? " " : "|") + element->text;
+    }
+    record(line);
+    return array->elements.at(0)->text;
+}
+jint JNICALL call_static_int_method_v(JNIEnv*, jclass, jmethodID, va_list arguments) {
+    return std::atoi(secondary("I", arguments).c_str());
 }
 jobject JNICALL new_object_v(JNIEnv*, jclass, jmethodID, va_list arguments) { // String(byte[]) only
-    return scenario == "no-string" ? nullptr : local(make(object(va_arg(arguments, jobject))->text));
+    return has("no-string") ? nullptr : local(make(object(va_arg(arguments, jobject))->text));
 }
 jbyteArray JNICALL new_byte_array(JNIEnv*, jsize length) {
     return local(make<jbyteArray>(std::string(length, '\0')));
@@ -81,11 +117,22 @@ const char* JNICALL get_string_utf_chars(JNIEnv*, jstring string, jboolean*) {
 }
 void JNICALL release_string_utf_chars(JNIEnv*, jstring, const char*) { --leaks; }
 void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, va_list arguments) {
+    if (object(method)->text == "secondaryMain") return (void)secondary("V", arguments);
     record("call " + object(type)->text + "." + object(method)->text);
     const Object* argument = object(va_arg(arguments, jobject));
     if (object(method)->text.starts_with("set")) record("stream " + argument->text); // the file of setOut, setErr
     for (const Object* element : argument->elements) record("arg " + element->text);
-    if (scenario == "throws") pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by main");
+    if (has("throws")) pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by main");
+    if (object(method)->text != "main") return;
+    hold_while_missing(value_of("hold"));
+    if (!value_of("exit").empty()) ExitProcess(std::stoi(value_of("exit")));
+}
+void JNICALL exception_clear(JNIEnv*) { pending_exception = nullptr; }
+jint JNICALL attach_current_thread(JavaVM*, void** env, void*) {
+    attached = true;
+    record("attach " + thread());
+    *env = &machine_environment;
+    return JNI_OK;
 }
 jthrowable JNICALL exception_occurred(JNIEnv*) { return local(pending_exception); }
 jboolean JNICALL exception_check(JNIEnv*) { return pending_exception != nullptr; }
@@ -94,9 +141,9 @@ void JNICALL exception_describe(JNIEnv*) {
     pending_exception = nullptr;
 }
 jint JNICALL detach_current_thread(JavaVM*) {
-    record("leaks " + std::to_string(leaks));
-    record("detach");
-    return scenario == "detach-fails" ? JNI_ERR : JNI_OK;
+    record("leaks " + std::to_string(leaks) + (attached ? " " + thread() : ""));
+    record(attached ? "detach " + thread() : "detach");
+    return has("detach-fails") && !attached ? JNI_ERR : JNI_OK;
 }
 jint JNICALL destroy_java_vm(JavaVM*) {
     record("destroy");
@@ -104,14 +151,15 @@ jint JNICALL destroy_java_vm(JavaVM*) {
 }
 
 const JNINativeInterface_ functions{.FindClass = find_class, .ExceptionOccurred = exception_occurred,
-    .ExceptionDescribe = exception_describe, .DeleteLocalRef = delete_local_ref, .NewObjectV = new_object_v,
-    .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
-    .CallStaticVoidMethodV = call_static_void_method_v, .GetStringUTFChars = get_string_utf_chars,
+    .ExceptionDescribe = exception_describe, .ExceptionClear = exception_clear, .DeleteLocalRef = delete_local_ref,
+    .NewObjectV = new_object_v, .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
+    .CallStaticIntMethodV = call_static_int_method_v, .CallStaticVoidMethodV = call_static_void_method_v,
+    .GetStringUTFChars = get_string_utf_chars,
     .ReleaseStringUTFChars = release_string_utf_chars, .NewObjectArray = new_object_array,
     .SetObjectArrayElement = set_object_array_element, .NewByteArray = new_byte_array,
     .SetByteArrayRegion = set_byte_array_region, .ExceptionCheck = exception_check};
-const JNIInvokeInterface_ invocation{.DestroyJavaVM = destroy_java_vm, .DetachCurrentThread = detach_current_thread};
-JNIEnv machine_environment{&functions};
+const JNIInvokeInterface_ invocation{.DestroyJavaVM = destroy_java_vm, .AttachCurrentThread = attach_current_thread,
+    .DetachCurrentThread = detach_current_thread};
 JavaVM machine{&invocation};
 
 // JDK 1.1's argument record, from the published interface rather than the
@@ -155,7 +203,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments
     ULONG_PTR stack_low = 0, stack_high = 0;
     GetCurrentThreadStackLimits(&stack_low, &stack_high);
     record("stack " + std::to_string(stack_high - stack_low));
-    if (scenario.rfind("create:", 0) == 0) return std::stoi(scenario.substr(7));
+    if (!value_of("create").empty()) return std::stoi(value_of("create"));
+    hold_while_missing(value_of("hold-create"));
+    if (!value_of("hold-create").empty()) record("created");
     *vm = &machine;
     *env = &machine_environment;
     return JNI_OK;

@@ -1,0 +1,237 @@
+// The first instance publishes the instance block, a 1052-byte named mapping:
+// its listener thread's id, its process id, the registered message, and one
+// argument area. A later start takes the slot mutex, writes the area, posts the
+// request to the listener thread and holds the slot until the listener has
+// copied the area; then it waits for the answer (a thread message) and for the
+// first instance's process together.
+#include <windows.h>
+
+#include <cstring>
+#include <system_error>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_system.h"
+
+namespace embark::platform::win32 {
+
+namespace {
+
+struct InstanceBlock {
+    volatile LONG listener_thread_id; // 0 until the listener takes requests
+    DWORD process_id;
+    UINT message_id;
+    char argument_area[instance_argument_area_size];
+};
+static_assert(sizeof(InstanceBlock) == 1052);
+
+// How long a later start waits for the slot, and for the first instance to
+// copy the area out of it.
+constexpr DWORD slot_wait_milliseconds = 5000;
+constexpr DWORD retry_pause_milliseconds = 10;
+
+struct ViewTraits {
+    static InstanceBlock* invalid() { return nullptr; }
+    static bool is_valid(InstanceBlock* view) { return view != nullptr; }
+    static void close(InstanceBlock* view) { ::UnmapViewOfFile(view); }
+};
+using UniqueView = UniqueResource<InstanceBlock*, ViewTraits>;
+
+// What both sides share: the block, the slot mutex and the event that says
+// "the area has been copied". The two are named after the instance with a
+// character no file name has, so no executable's instance name can match them.
+struct SharedObjects {
+    UniqueHandle mapping;
+    UniqueView block;
+    UniqueHandle slot;
+    UniqueHandle slot_copied;
+};
+
+class ListeningChannel final : public InstanceChannel {
+public:
+    ListeningChannel(SharedObjects shared, InstanceChannels::Serve serve)
+        : shared_(std::move(shared)), serve_(std::move(serve)) {}
+    ~ListeningChannel() override {
+        if (listener_) {
+            ::PostThreadMessageA(listener_id_, WM_QUIT, 0, 0);
+            ::WaitForSingleObject(listener_.get(), INFINITE);
+        }
+    }
+
+    // Starts the listener and returns once it owns a message queue; only
+    // then do later starts learn its thread id.
+    bool start() {
+        UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!ready) {
+            return false;
+        }
+        ready_ = ready.get();
+        listener_.reset(::CreateThread(nullptr, 0, listener_entry, this, 0, &listener_id_));
+        if (!listener_) {
+            return false;
+        }
+        HANDLE waits[] = {ready.get(), listener_.get()};
+        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            return false;
+        }
+        ::InterlockedExchange(&shared_.block.get()->listener_thread_id, static_cast<LONG>(listener_id_));
+        return true;
+    }
+
+    Delivery deliver(const std::string&) override { return Delivery::failed; }
+    void pause_before_retry() override {}
+    InstanceAnswer wait_for_answer() override { return {InstanceAnswer::Kind::lost}; }
+
+private:
+    static DWORD WINAPI listener_entry(void* channel) {
+        static_cast<ListeningChannel*>(channel)->listen_for_requests();
+        return 0;
+    }
+
+    void listen_for_requests() {
+        InstanceBlock* block = shared_.block.get();
+        MSG message;
+        ::PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE); // makes the queue
+        ::SetEvent(ready_);
+        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (message.message != block->message_id) {
+                continue;
+            }
+            auto requester = static_cast<DWORD>(message.wParam);
+            UINT id = block->message_id;
+            InstanceRequest request{std::string(block->argument_area, instance_argument_area_size),
+                                    [requester, id](uint32_t code) { ::PostThreadMessageA(requester, id, code, 0); }};
+            ::SetEvent(shared_.slot_copied.get()); // the next start may write the area
+            serve_(std::move(request));
+        }
+    }
+
+    SharedObjects shared_;
+    InstanceChannels::Serve serve_;
+    HANDLE ready_ = nullptr;
+    UniqueHandle listener_;
+    DWORD listener_id_ = 0;
+};
+
+// Holds the slot mutex while it lives.
+class SlotHold {
+public:
+    explicit SlotHold(HANDLE slot) : slot_(slot) {
+        DWORD waited = ::WaitForSingleObject(slot, slot_wait_milliseconds);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED; // a start that died holding it lets go
+    }
+    ~SlotHold() {
+        if (held_) {
+            ::ReleaseMutex(slot_);
+        }
+    }
+    SlotHold(const SlotHold&) = delete;
+    SlotHold& operator=(const SlotHold&) = delete;
+    bool held() const { return held_; }
+
+private:
+    HANDLE slot_;
+    bool held_ = false;
+};
+
+class ConnectingChannel final : public InstanceChannel {
+public:
+    explicit ConnectingChannel(SharedObjects shared) : shared_(std::move(shared)) {}
+
+    Delivery deliver(const std::string& argument_area) override {
+        InstanceBlock* block = shared_.block.get();
+        SlotHold slot(shared_.slot.get());
+        if (!slot.held()) {
+            return Delivery::failed;
+        }
+        DWORD listener = static_cast<DWORD>(::InterlockedCompareExchange(&block->listener_thread_id, 0, 0));
+        if (listener == 0) {
+            return Delivery::not_ready;
+        }
+        MSG message;
+        ::PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE); // a queue for the answer
+        ::ResetEvent(shared_.slot_copied.get());
+        std::memcpy(block->argument_area, argument_area.data(), instance_argument_area_size);
+        message_id_ = block->message_id;
+        if (!::PostThreadMessageA(listener, message_id_, ::GetCurrentThreadId(), 0)) {
+            // No queue yet, or the listener is gone.
+            return ::GetLastError() == ERROR_INVALID_THREAD_ID ? Delivery::not_ready : Delivery::failed;
+        }
+        return ::WaitForSingleObject(shared_.slot_copied.get(), slot_wait_milliseconds) == WAIT_OBJECT_0
+                   ? Delivery::delivered
+                   : Delivery::failed;
+    }
+
+    void pause_before_retry() override { ::Sleep(retry_pause_milliseconds); }
+
+    InstanceAnswer wait_for_answer() override {
+        UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                                           shared_.block.get()->process_id));
+        if (!process) {
+            return {InstanceAnswer::Kind::first_instance_unreachable};
+        }
+        HANDLE first_instance = process.get();
+        for (;;) {
+            MSG message;
+            while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == message_id_) {
+                    return {InstanceAnswer::Kind::reply, static_cast<uint32_t>(message.wParam)};
+                }
+            }
+            DWORD woken = ::MsgWaitForMultipleObjects(1, &first_instance, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+            if (woken == WAIT_OBJECT_0) {
+                // It ended; an answer posted just before still wins.
+                if (::PeekMessageA(&message, nullptr, message_id_, message_id_, PM_REMOVE)) {
+                    return {InstanceAnswer::Kind::reply, static_cast<uint32_t>(message.wParam)};
+                }
+                DWORD code = 0;
+                return ::GetExitCodeProcess(first_instance, &code)
+                           ? InstanceAnswer{InstanceAnswer::Kind::first_instance_ended, code}
+                           : InstanceAnswer{InstanceAnswer::Kind::lost};
+            }
+            if (woken != WAIT_OBJECT_0 + 1) {
+                return {InstanceAnswer::Kind::lost};
+            }
+        }
+    }
+
+private:
+    SharedObjects shared_;
+    UINT message_id_ = 0;
+};
+
+} // namespace
+} // namespace embark::platform::win32
+
+namespace embark::platform {
+
+std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, Serve serve,
+                                                             bool& first_instance) {
+    using namespace win32;
+    SharedObjects shared;
+    ::SetLastError(0);
+    shared.mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                              sizeof(InstanceBlock), instance_name.c_str()));
+    first_instance = ::GetLastError() == 0;
+    if (!shared.mapping) {
+        return nullptr;
+    }
+    shared.block.reset(static_cast<InstanceBlock*>(::MapViewOfFile(shared.mapping.get(), FILE_MAP_WRITE, 0, 0, 0)));
+    shared.slot.reset(::CreateMutexA(nullptr, FALSE, (instance_name + "|slot").c_str()));
+    shared.slot_copied.reset(::CreateEventA(nullptr, FALSE, FALSE, (instance_name + "|copied").c_str()));
+    if (!shared.block || !shared.slot || !shared.slot_copied) {
+        return nullptr;
+    }
+    if (!first_instance) {
+        return std::make_unique<ConnectingChannel>(std::move(shared));
+    }
+    InstanceBlock* block = shared.block.get();
+    block->message_id = ::RegisterWindowMessageA(instance_name.c_str());
+    block->process_id = ::GetCurrentProcessId();
+    if (block->message_id == 0) {
+        return nullptr;
+    }
+    auto channel = std::make_unique<ListeningChannel>(std::move(shared), std::move(serve));
+    return channel->start() ? std::move(channel) : nullptr;
+}
+
+} // namespace embark::platform
