@@ -185,14 +185,10 @@ jclass find_class_named(JNIEnv* env, const std::string& name) {
 }
 
 bool MachinePresence::run_attached(const std::function<void(JNIEnv*)>& use) {
-    JavaVM* vm;
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return vm_ != nullptr || gone_; });
-        if (gone_) {
-            return false;
-        }
-        vm = vm_;
+    settled_.wait();
+    JavaVM* vm = vm_.load();
+    if (gone_.load() || vm == nullptr) {
+        return false;
     }
     void* env = nullptr;
     if (vm->AttachCurrentThread(&env, nullptr) != JNI_OK) {
@@ -204,16 +200,14 @@ bool MachinePresence::run_attached(const std::function<void(JNIEnv*)>& use) {
 }
 
 void MachinePresence::created(JavaVM* vm) {
-    std::lock_guard lock(mutex_);
-    vm_ = vm;
-    changed_.notify_all();
+    vm_.store(vm);
+    settled_.set();
 }
 
 void MachinePresence::gone() {
-    std::lock_guard lock(mutex_);
-    vm_ = nullptr;
-    gone_ = true;
-    changed_.notify_all();
+    gone_.store(true);
+    vm_.store(nullptr);
+    settled_.set();
 }
 
 bool VmSession::load(platform::System& system, const Messages& messages, const std::string& vm_library_path) {

@@ -2,15 +2,15 @@
 // creation on the Java thread, main, and the machine's end.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/messages.h"
+#include "platform/signal.h"
 #include "platform/system.h"
 #include "vm/jni_interface.h"
 #include "vm/vm_options.h"
@@ -33,10 +33,9 @@ public:
     void gone();
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    JavaVM* vm_ = nullptr;
-    bool gone_ = false;
+    platform::Signal settled_; // set once the machine exists, or will not
+    std::atomic<JavaVM*> vm_{nullptr};
+    std::atomic<bool> gone_{false};
 };
 
 // The loaded runtime's entry points and, once created, its virtual machine,

@@ -55,7 +55,10 @@ static void hover(void) {
     HWND tooltip = owned_window(TOOLTIPS_CLASSA);
     struct { TTTOOLINFOA tool; char text[256]; } current = {.tool = {.cbSize = TTTOOLINFOA_V2_SIZE}};
     SIZE_T text_at = (char *)&current.tool.lpszText - (char *)&current;
-    if (tooltip) send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, text_at);
+    for (int tries = 0; tooltip && !current.text[0] && tries < 50; ++tries, Sleep(100)) { /* moves reach it later */
+        SetCursorPos(link.left + 8 + tries % 2, (link.top + link.bottom) / 2);
+        send_remote(tooltip, TTM_GETCURRENTTOOLA, 0, &current, sizeof current, text_at);
+    }
     CURSORINFO cursor = {.cbSize = sizeof cursor};
     GetCursorInfo(&cursor);
     printf("hover %d %s\n", cursor.hCursor != LoadCursor(NULL, IDC_ARROW) && cursor.hCursor != LoadCursor(NULL, IDC_HAND),

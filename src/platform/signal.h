@@ -1,0 +1,25 @@
+// A signal that one thread sets once and any number of threads wait for:
+// on Windows a manual-reset event, elsewhere a condition variable. Declared
+// here, defined by the platform layer the build compiles, so that portable
+// code can wait without the C++ library's thread support, which would add a
+// quarter of the Windows executable's size.
+#pragma once
+
+namespace embark::platform {
+
+class Signal {
+public:
+    Signal();
+    ~Signal();
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    void set();
+    // Returns at once when the signal is set already.
+    void wait();
+
+private:
+    void* state_;
+};
+
+} // namespace embark::platform
