@@ -79,6 +79,7 @@ class VmUnderWine(unittest.TestCase):
         cases = [("throws", 0, "", r"describe java.lang.RuntimeException: thrown by main" + ended),
                  ("no-method", -1, "Error: No main method found in specified class.\n \n", "method .*" + ended),
                  ("no-string", -1, "Error: Failed to load Main Class: com/example/App.\n \n", r"stack \d+" + ended),
+                 ("no-array", -1, "", r"method main .*" + ended),
                  ("detach-fails", -1, "", "call .*" + ended)]
         reasons = ["unknown", "thread detached from VM", "JNI version error", "not enough memory",
                    "VM already created", "invalid arguments", "", ""]

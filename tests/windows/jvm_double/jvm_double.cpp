@@ -6,7 +6,7 @@
 // leaks (local references not deleted and string chars not released when the
 // thread detaches), detach, destroy; attach, secondary <V|I> <thread> <count>
 // <arg|arg...>, detach <thread> for other threads. EMBARK_JVM_DOUBLE_SCENARIO:
-// blank-separated faults and features: throws, no-method, no-string, detach-fails,
+// blank-separated faults and features: throws, no-method, no-string, no-array, detach-fails,
 // create:<result>, int (secondaryMain answers with its first argument),
 // no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
 // (so does the creation), exit:<code> (after main). The rest of the JNI is null.
@@ -105,6 +105,7 @@ void JNICALL set_byte_array_region(JNIEnv*, jbyteArray array, jsize start, jsize
     object(array)->text.replace(start, length, reinterpret_cast<const char*>(bytes), length);
 }
 jobjectArray JNICALL new_object_array(JNIEnv*, jsize length, jclass, jobject initial) {
+    if (has("no-array")) return nullptr;
     return local(reinterpret_cast<jobjectArray>(new Object{{}, std::vector<Object*>(length, object(initial))}));
 }
 void JNICALL set_object_array_element(JNIEnv*, jobjectArray array, jsize index, jobject element) {
