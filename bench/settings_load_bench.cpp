@@ -43,11 +43,9 @@ Outcome start_until_settings_loaded() {
     embark::build_argument_list(system, state.arguments);
     std::string file;
     if (embark::settings_file_path(system, messages, file)) {
-        embark::GateSettings gate{
-            embark::read_setting(system, file, embark::section::application, embark::key::application_type),
-            embark::read_setting(system, file, embark::section::application, embark::key::single_instance)};
-        if (embark::gate_check(system, gate, state.arguments, state.vm.presence(), state.gate)) {
-            outcome.loaded = embark::load_settings(system, messages, state);
+        if (embark::gate_check(system, embark::read_gate_settings(system, file), state.arguments,
+                               state.vm.presence(), state.gate)) {
+            outcome.loaded = embark::load_settings(system, messages, file, state);
         }
     }
     outcome.main_class = std::move(state.vm_settings.main_class);

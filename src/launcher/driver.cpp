@@ -38,15 +38,14 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
     if (!settings_file_path(system, messages, settings_file)) {
         return false;
     }
-    GateSettings gate_settings{read_setting(system, settings_file, section::application, key::application_type),
-                               read_setting(system, settings_file, section::application, key::single_instance)};
-    if (!gate_check(system, gate_settings, state.arguments, state.vm.presence(), state.gate)) {
+    if (!gate_check(system, read_gate_settings(system, settings_file), state.arguments, state.vm.presence(),
+                    state.gate)) {
         return false;
     }
     if (state.gate.is_second_instance()) {
         return true;
     }
-    if (!load_settings(system, messages, state)) {
+    if (!load_settings(system, messages, settings_file, state)) {
         return false;
     }
     set_forwarding_class(state.gate, state.vm_settings.main_class);

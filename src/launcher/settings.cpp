@@ -169,11 +169,13 @@ bool override_working_dir_from(std::string_view value, const platform::CodePage&
     return equals_ignoring_case(value, "Yes", code_page);
 }
 
-bool load_settings(platform::System& system, const Messages& messages, LauncherState& state) {
-    std::string file;
-    if (!settings_file_path(system, messages, file)) {
-        return false;
-    }
+GateSettings read_gate_settings(platform::System& system, const std::string& file) {
+    return {read_setting(system, file, section::application, key::application_type),
+            read_setting(system, file, section::application, key::single_instance)};
+}
+
+bool load_settings(platform::System& system, const Messages& messages, const std::string& file,
+                   LauncherState& state) {
     auto read = [&](const char* section, const char* key) {
         return read_setting(system, file, section, key);
     };

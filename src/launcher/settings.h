@@ -81,8 +81,12 @@ void apply_vm_provider(std::string_view value, const platform::CodePage& code_pa
                        SearchPreferences& preferences);
 bool override_working_dir_from(std::string_view value, const platform::CodePage& code_page);
 
-// Reads every key of the start into the state. False when there is no settings
-// file path, or (after reporting it) when "Main Class" is empty.
-bool load_settings(platform::System& system, const Messages& messages, LauncherState& state);
+// The two keys the single-instance gate decides by, read before the rest of the file.
+GateSettings read_gate_settings(platform::System& system, const std::string& file);
+
+// Reads every key of the start from the settings file into the state. False,
+// after reporting it, when "Main Class" is empty.
+bool load_settings(platform::System& system, const Messages& messages, const std::string& file,
+                   LauncherState& state);
 
 } // namespace embark

@@ -41,7 +41,7 @@ struct SettingsLoadTest : ::testing::Test {
         // Keys given first win over the main class that follows.
         fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\n" + runtime_lines + "\nMain Class=A\n" + more);
         auto state = std::make_unique<LauncherState>();
-        EXPECT_EQ(load_settings(fake.system, Messages(fake.system), *state), ok) << runtime_lines << more;
+        EXPECT_EQ(load_settings(fake.system, Messages(fake.system), "C:\\Apps\\tool.ini", *state), ok) << runtime_lines << more;
         return state;
     }
     testing::FakeSystem fake;
