@@ -35,8 +35,6 @@ Outcome start_until_settings_loaded() {
     embark::platform::System& system = embark::platform::native_system();
     embark::Messages messages(system);
     embark::LauncherState state;
-    embark::ServiceContext service_context;
-    embark::publish_service_context(&service_context);
     system.process.use_system_default_locale();
 
     Outcome outcome;
@@ -50,7 +48,6 @@ Outcome start_until_settings_loaded() {
     }
     outcome.main_class = std::move(state.vm_settings.main_class);
     outcome.preferred_versions = state.runtime.preferred_versions.size();
-    embark::publish_service_context(nullptr);
     return outcome;
 }
 

@@ -30,6 +30,7 @@
 #define EMBARK_MSG_REASON_NO_MEMORY "not enough memory"
 #define EMBARK_MSG_REASON_EXISTS "VM already created"
 #define EMBARK_MSG_REASON_INVALID "invalid arguments"
+#define EMBARK_MSG_NOT_STARTED_AS_SERVICE "This program runs as a Windows service: install it with sc create and start it with sc start, not from a console."
 
 /* id, text: expanded by the string table and by the POSIX catalogue. */
 #define EMBARK_MESSAGE_CATALOGUE(ENTRY) \
@@ -57,6 +58,7 @@
     ENTRY(227, EMBARK_MSG_REASON_VERSION) \
     ENTRY(228, EMBARK_MSG_REASON_NO_MEMORY) \
     ENTRY(229, EMBARK_MSG_REASON_EXISTS) \
-    ENTRY(230, EMBARK_MSG_REASON_INVALID)
+    ENTRY(230, EMBARK_MSG_REASON_INVALID) \
+    ENTRY(231, EMBARK_MSG_NOT_STARTED_AS_SERVICE)
 
 #endif

@@ -37,6 +37,7 @@ enum class MessageId : unsigned {
     reason_no_memory = 228,
     reason_exists = 229,
     reason_invalid = 230,
+    not_started_as_service = 231,
 };
 
 // One argument of a message: a text for %s or a signed integer for %d.

@@ -3,6 +3,7 @@
 #include "launcher/command_line.h"
 #include "core/executable.h"
 #include "launcher/settings.h"
+#include "modes/service.h"
 #include "modes/single_instance.h"
 #include "runtime/registry_search.h"
 #include "runtime/probing.h"
@@ -110,24 +111,29 @@ void teardown(LauncherState& state) {
 int run_launcher(platform::System& system) {
     Messages messages(system);
     LauncherState state;
-    ServiceContext service_context;
-    publish_service_context(&service_context);
     system.process.use_system_default_locale();
 
     int exit_code;
     if (!initialise(system, messages, state)) {
         exit_code = exit_failure_code;
     } else if (state.service) {
-        service_context.run_step = [&] { return run_step(system, messages, state); };
-        exit_code = prepare_service(system, messages, service_context)
-                        ? run_service_dispatcher(system, service_context)
-                        : exit_failure_code;
+        ServiceContext service{};
+        service.run_step = [&](const std::vector<std::string>& service_arguments) {
+            state.arguments.insert(state.arguments.end(), service_arguments.begin(), service_arguments.end());
+            int code = run_step(system, messages, state);
+            // The service has stopped once the application's last thread has:
+            // until then a stop request still reaches it.
+            state.vm.destroy();
+            return code;
+        };
+        service.machine = state.vm.presence();
+        service.main_class = state.vm_settings.main_class;
+        exit_code = prepare_service(system, messages, service) ? run_service_dispatcher(system, messages, service)
+                                                                : exit_failure_code;
     } else {
         exit_code = run_step(system, messages, state);
     }
-    service_context.service_name.clear();
     teardown(state);
-    publish_service_context(nullptr);
     return exit_code;
 }
 

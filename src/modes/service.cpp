@@ -1,23 +1,142 @@
 #include "modes/service.h"
 
+#include <atomic>
+
+#include "core/ansi_text.h"
+#include "core/executable.h"
+#include "platform/signal.h"
+
 namespace embark {
 
 namespace {
-ServiceContext* published_context = nullptr;
+
+constexpr uint32_t win32_own_process = 0x10;
+constexpr uint32_t stopped = 1;
+constexpr uint32_t running = 4;
+constexpr uint32_t accepts_stop_and_shutdown = 1 | 4;
+constexpr uint32_t stop_wait_hint_ms = 3000;
+constexpr uint32_t service_specific_error = 1066; // ERROR_SERVICE_SPECIFIC_ERROR
+constexpr uint32_t failed_start_code = 1;
+
+// The stop thread: waits for the machine, then calls stop(); nothing when the
+// machine will never exist or is gone. A missing stop() or one that throws is
+// described on the Java error stream.
+struct StopRequest {
+    std::shared_ptr<MachinePresence> machine;
+    std::string main_class;
+};
+
+uint32_t call_stop(void* argument) {
+    std::unique_ptr<StopRequest> request(static_cast<StopRequest*>(argument));
+    request->machine->run_attached([&](JNIEnv* env) {
+        LocalRef<jclass> type(env, find_class_named(env, request->main_class));
+        if (type) {
+            jmethodID stop = env->GetStaticMethodID(type.get(), "stop", "()V");
+            if (stop != nullptr) {
+                env->CallStaticVoidMethodA(type.get(), stop, nullptr);
+            }
+        }
+        describe_pending_exception(env);
+    });
+    return 1;
 }
 
-void publish_service_context(ServiceContext* context) {
-    published_context = context;
+// The one service of the process. Its status record is written by the
+// service's main and by the control handler, on two threads: under a lock.
+class ServiceRun {
+public:
+    ServiceRun(platform::System& system, platform::ServiceHost& host, ServiceContext& context)
+        : threads_(system.threads), host_(host), context_(context) {}
+
+    void main(const std::vector<std::string>& arguments) {
+        if (!host_.register_control_handler(context_.service_name)) {
+            return;
+        }
+        {
+            platform::Locked locked(lock_);
+            status_ = {win32_own_process, running, accepts_stop_and_shutdown, 0, 0, 0, 0};
+            if (!host_.report(status_)) {
+                return;
+            }
+        }
+        context_.machine->when_created([this] { host_.machine_ready(); });
+        bool ran = context_.run_step(arguments) == 0;
+        application_ran_.store(ran);
+        platform::Locked locked(lock_);
+        status_.current_state = stopped;
+        if (!ran) { // the manager and its log show that the start failed
+            status_.win32_exit_code = service_specific_error;
+            status_.service_specific_exit_code = failed_start_code;
+        }
+        host_.report(status_);
+    }
+
+    void control(uint32_t code) {
+        platform::Locked locked(lock_);
+        bool stop = code == platform::service_control_stop || code == platform::service_control_shutdown;
+        if (!stop || status_.current_state == stopped) {
+            host_.report(status_);
+            return;
+        }
+        status_.win32_exit_code = 0;
+        status_.current_state = platform::service_stop_pending;
+        status_.check_point = 0;
+        status_.wait_hint = stop_wait_hint_ms;
+        if (host_.report(status_)) {
+            auto* request = new StopRequest{context_.machine, context_.main_class};
+            if (!threads_.start(call_stop, request)) {
+                delete request;
+            }
+        }
+    }
+
+    bool application_ran() const { return application_ran_.load(); }
+
+private:
+    platform::Threads& threads_;
+    platform::ServiceHost& host_;
+    ServiceContext& context_;
+    platform::Lock lock_;
+    platform::ServiceStatus status_{};
+    std::atomic<bool> application_ran_{false};
+};
+
+} // namespace
+
+std::string service_name_for(std::string_view executable_path, char separator, const platform::CodePage& code_page) {
+    size_t last = find_last_char(executable_path, separator, code_page);
+    return std::string(last == std::string_view::npos ? executable_path : executable_path.substr(last + 1));
 }
 
-// Seam: service operation arrives with the process modes. Until then a service
-// start cannot be prepared and ends with -1.
-bool prepare_service(platform::System&, const Messages&, ServiceContext&) {
-    return false;
+bool prepare_service(platform::System& system, const Messages& messages, ServiceContext& context) {
+    std::string executable;
+    if (!executable_path(system, messages, executable)) {
+        return false;
+    }
+    context.service_name = service_name_for(executable, system.paths.separator, system.code_page);
+    return true;
 }
 
-int run_service_dispatcher(platform::System&, ServiceContext&) {
-    return 0;
+int run_service_dispatcher(platform::System& system, const Messages& messages, ServiceContext& context) {
+    if (system.services == nullptr) {
+        return -1;
+    }
+    // Shared with the callbacks: the service's main may still be returning
+    // when the dispatcher has seen the service stop.
+    auto run = std::make_shared<ServiceRun>(system, *system.services, context);
+    platform::ServiceHost::Callbacks callbacks{
+        [run](std::vector<std::string> arguments) { run->main(arguments); },
+        [run](uint32_t code) { run->control(code); }};
+    switch (system.services->dispatch(context.service_name, callbacks)) {
+    case platform::ServiceHost::Dispatch::served:
+        return run->application_ran() ? 0 : -1;
+    case platform::ServiceHost::Dispatch::not_a_service:
+        messages.print_error(messages.load(MessageId::not_started_as_service));
+        break;
+    case platform::ServiceHost::Dispatch::failed:
+        break;
+    }
+    return -1;
 }
 
 } // namespace embark

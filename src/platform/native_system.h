@@ -71,4 +71,14 @@ public:
                                           bool& first_instance) override;
 };
 
+// Service operation: on Windows the service control dispatcher; on POSIX the
+// foreground process with its stop signals and systemd's notification socket.
+class NativeServiceHost final : public ServiceHost {
+public:
+    Dispatch dispatch(const std::string& service_name, const Callbacks& callbacks) override;
+    bool register_control_handler(const std::string& service_name) override;
+    bool report(const ServiceStatus& status) override;
+    void machine_ready() override;
+};
+
 } // namespace embark::platform

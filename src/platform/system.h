@@ -195,6 +195,44 @@ public:
                                                   bool& first_instance) = 0;
 };
 
+// Service operation. On Windows the service control manager runs the process
+// as a service; on POSIX the process stands in for it in the foreground, as a
+// systemd service runs, and a stop request is SIGTERM or SIGINT.
+constexpr uint32_t service_control_stop = 1;
+constexpr uint32_t service_control_shutdown = 5;
+constexpr uint32_t service_stop_pending = 3;
+
+struct ServiceStatus { // the fields and order of the system's status record
+    uint32_t service_type;
+    uint32_t current_state;
+    uint32_t controls_accepted;
+    uint32_t win32_exit_code;
+    uint32_t service_specific_exit_code;
+    uint32_t check_point;
+    uint32_t wait_hint;
+};
+
+class ServiceHost {
+public:
+    virtual ~ServiceHost() = default;
+    struct Callbacks {
+        // On a thread of its own: the service's arguments, its name first.
+        std::function<void(std::vector<std::string>)> main;
+        std::function<void(uint32_t)> control; // each control request, on the dispatching thread
+    };
+    enum class Dispatch { served, not_a_service, failed };
+    // Serves the one service of this process under the name; returns once its
+    // main has returned. not_a_service when the process was not started by
+    // the service control manager.
+    virtual Dispatch dispatch(const std::string& service_name, const Callbacks& callbacks) = 0;
+    // From the service's main, before its first report; false when refused.
+    virtual bool register_control_handler(const std::string& service_name) = 0;
+    virtual bool report(const ServiceStatus& status) = 0;
+    // The virtual machine exists (on POSIX: tell systemd, and take the stop
+    // signals back from the machine, which claimed them while it was made).
+    virtual void machine_ready() = 0;
+};
+
 // How paths are spelt on this system.
 struct PathConventions {
     char separator;      // '\\' on Windows
@@ -237,6 +275,8 @@ struct System {
     // Where the system has no single-instance channel (the in-memory
     // platforms), every start runs on its own.
     InstanceChannels* instances = nullptr;
+    // Where the system has none (the in-memory platforms), a service start fails.
+    ServiceHost* services = nullptr;
 };
 
 // The real operating system of this build.

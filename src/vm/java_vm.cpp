@@ -201,6 +201,9 @@ bool MachinePresence::run_attached(const std::function<void(JNIEnv*)>& use) {
 
 void MachinePresence::created(JavaVM* vm) {
     vm_.store(vm);
+    if (on_created_) {
+        on_created_();
+    }
     settled_.set();
 }
 

@@ -29,6 +29,9 @@ public:
     // when it will never exist, is gone, or refuses the thread.
     bool run_attached(const std::function<void(JNIEnv*)>& use);
     void created(JavaVM* vm);
+    // Runs `action` on the Java thread as soon as the machine exists, before
+    // main; given before the machine is made.
+    void when_created(std::function<void()> action) { on_created_ = std::move(action); }
     // The machine is gone, or will never be created: waiters give up.
     void gone();
 
@@ -36,6 +39,7 @@ private:
     platform::Signal settled_; // set once the machine exists, or will not
     std::atomic<JavaVM*> vm_{nullptr};
     std::atomic<bool> gone_{false};
+    std::function<void()> on_created_;
 };
 
 // The loaded runtime's entry points and, once created, its virtual machine,

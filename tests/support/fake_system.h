@@ -74,6 +74,8 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
         return static_cast<std::set<std::string>*>(library)->count(name) ? library : (code = 127, nullptr);
     }
     bool run_and_wait(uint32_t, Body, void*, uint32_t&) override { return false; }
+    int thread_starts = 0; // none starts
+    bool start(Body, void*) override { return ++thread_starts, false; }
     uint64_t physical = uint64_t{2} << 30;
     uint64_t total_physical() override { return physical; }
     uint64_t available_virtual() override { return 2000000000; }

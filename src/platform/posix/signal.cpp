@@ -38,4 +38,18 @@ void Signal::wait() {
     state.changed.wait(lock, [&] { return state.set; });
 }
 
+Lock::Lock() : state_(new std::mutex) {}
+
+Lock::~Lock() {
+    delete static_cast<std::mutex*>(state_);
+}
+
+void Lock::acquire() {
+    static_cast<std::mutex*>(state_)->lock();
+}
+
+void Lock::release() {
+    static_cast<std::mutex*>(state_)->unlock();
+}
+
 } // namespace embark::platform

@@ -15,11 +15,12 @@ System& native_system() {
     static NativeMemory memory;
     static posix::PosixRegistry registry("/usr/lib/jvm");
     static NativeInstanceChannels instances;
+    static NativeServiceHost services;
     static System system{
         {'/', ':', "PATH", true},
         {"lib", "libjvm.so", "lib/libjava.so", true},
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, false, &instances};
+        registry, false, &instances, &services};
     return system;
 }
 

@@ -20,4 +20,20 @@ void Signal::wait() {
     ::WaitForSingleObject(state_, INFINITE);
 }
 
+static_assert(sizeof(SRWLOCK) == sizeof(void*));
+
+Lock::Lock() : state_(nullptr) {
+    ::InitializeSRWLock(reinterpret_cast<SRWLOCK*>(&state_));
+}
+
+Lock::~Lock() = default;
+
+void Lock::acquire() {
+    ::AcquireSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&state_));
+}
+
+void Lock::release() {
+    ::ReleaseSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&state_));
+}
+
 } // namespace embark::platform

@@ -15,11 +15,12 @@ System& native_system() {
     static NativeMemory memory;
     static win32::Win32Registry registry;
     static NativeInstanceChannels instances;
+    static NativeServiceHost services;
     static System system{
         {'\\', ';', "Path", false},
         {"bin", "jvm.dll", "bin\\java.dll", false},
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, true, &instances};
+        registry, true, &instances, &services};
     return system;
 }
 

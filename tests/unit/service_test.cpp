@@ -1,0 +1,94 @@
+// Service operation's portable logic against a scripted service host: the status reports, a failed start, the
+// arguments, the controls, a start from a console.
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "modes/service.h"
+
+namespace embark {
+namespace {
+
+using testing::Strings;
+using Status = std::array<uint32_t, 7>;
+
+// Runs the service's main at once on the dispatching thread; the run step sends the scripted controls.
+struct ScriptedHost final : platform::ServiceHost {
+    Dispatch outcome = Dispatch::served;
+    bool registers = true, reports = true;
+    std::vector<uint32_t> controls;
+    std::vector<Status> reported;
+    const Callbacks* callbacks = nullptr;
+    Dispatch dispatch(const std::string& name, const Callbacks& given) override {
+        callbacks = &given;
+        if (outcome == Dispatch::served) given.main({"Installed Name", "p1"});
+        return name == "tool.exe" ? outcome : Dispatch::failed;
+    }
+    bool register_control_handler(const std::string& name) override { return registers && name == "tool.exe"; }
+    bool report(const platform::ServiceStatus& s) override {
+        reported.push_back({s.service_type, s.current_state, s.controls_accepted, s.win32_exit_code,
+                            s.service_specific_exit_code, s.check_point, s.wait_hint});
+        return reports;
+    }
+    void machine_ready() override {}
+};
+
+TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
+    const Status running{16, 4, 5, 0, 0, 0, 0}, pending{16, 3, 5, 0, 0, 0, 3000}, stopped{16, 1, 5, 0, 0, 0, 0},
+        failed{16, 1, 5, 1066, 1, 0, 0}, pending_stopped{16, 1, 5, 0, 0, 0, 3000};
+    using D = platform::ServiceHost::Dispatch;
+    struct Case {
+        D outcome;
+        bool registers, reports;
+        int run_step_code;
+        std::vector<uint32_t> controls; // sent while the application runs
+        std::vector<Status> reported;
+        int exit_code, stop_threads;
+        bool ran;
+    } cases[] = {
+        {D::served, true, true, 0, {}, {running, stopped}, 0, 0, true},
+        {D::served, true, true, -1, {}, {running, failed}, -1, 0, true},
+        {D::served, true, true, 0, {4, 1, 4, 5, 2}, {running, running, pending, pending, pending, pending,
+                                                     pending_stopped}, 0, 2, true},
+        {D::served, true, false, 0, {}, {running}, -1, 0, false},  // the first report fails: nothing runs
+        {D::served, false, true, 0, {}, {}, -1, 0, false},         // no handler: nothing runs, nothing reported
+        {D::not_a_service, true, true, 0, {}, {}, -1, 0, false},
+        {D::failed, true, true, 0, {}, {}, -1, 0, false},
+    };
+    for (const Case& c : cases) {
+        testing::FakeSystem fake;
+        ScriptedHost host;
+        host.outcome = c.outcome, host.registers = c.registers, host.reports = c.reports;
+        fake.system.services = &host;
+        Strings arguments;
+        ServiceContext context{[&](const Strings& given) {
+                                   arguments = given;
+                                   for (uint32_t control : c.controls) host.callbacks->control(control);
+                                   return c.run_step_code;
+                               },
+                               std::make_shared<MachinePresence>(), "App", ""};
+        ASSERT_TRUE(prepare_service(fake.system, Messages(fake.system), context));
+        EXPECT_EQ(run_service_dispatcher(fake.system, Messages(fake.system), context), c.exit_code);
+        EXPECT_EQ(host.reported, c.reported) << c.controls.size();
+        EXPECT_EQ(fake.thread_starts, c.stop_threads);
+        EXPECT_EQ(arguments, c.ran ? Strings({"Installed Name", "p1"}) : Strings());
+        EXPECT_EQ(fake.output, c.outcome == D::not_a_service
+                                   ? "Error: This program runs as a Windows service: install it with sc create and "
+                                     "start it with sc start, not from a console. \n"
+                                   : "");
+    }
+}
+
+TEST(ServiceTest, TheNameIsTheExecutablesFileName) {
+    testing::FakeCodePage shift_jis(true);
+    const std::tuple<const char*, const char*> cases[] = {{"C:\\Apps\\tool.exe", "tool.exe"}, {"tool.exe", "tool.exe"},
+                                                          {"C:\\A\x83\\b.exe", "A\x83\\b.exe"}};
+    for (const auto& [path, name] : cases) EXPECT_EQ(service_name_for(path, '\\', shift_jis), name);
+    testing::FakeSystem fake;
+    fake.error = 5;
+    ServiceContext context;
+    EXPECT_FALSE(prepare_service(fake.system, Messages(fake.system), context));
+    EXPECT_EQ(fake.output.rfind("Error: Windows exception: failed to get the module path (errno = 5).", 0), 0u);
+}
+
+} // namespace
+} // namespace embark
