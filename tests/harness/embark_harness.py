@@ -131,6 +131,9 @@ def prepare_prefix(action, prefix):
     quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
     subprocess.run(["wineserver", "--persistent"], env=env, check=True, timeout=60, **quiet)
     subprocess.run([WINE64, "wineboot", "--init"], env=env, check=True, timeout=max(300, COMMAND_TIMEOUT), **quiet)
+    # The first boot leaves two service control managers, each with part of the services: a second start has one.
+    for step in (["wineserver", "--kill"], ["wineserver", "--wait"], ["wineserver", "--persistent"], [WINE64, "wineboot"]):
+        subprocess.run(step, env=env, timeout=max(300, COMMAND_TIMEOUT), **quiet)
     try:  # Whether the kernel runs the 32-bit loader at all; later x86 failures are test failures.
         probe = run([WINE32, "--version"])
         reason = "" if probe.code == 0 else f"{WINE32} --version ended with {probe.code}: {probe.stderr.strip()}"

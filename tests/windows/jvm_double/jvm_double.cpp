@@ -9,29 +9,38 @@
 // blank-separated faults and features: throws, no-method, no-string, no-array, detach-fails,
 // create:<result>, int (secondaryMain answers with its first argument),
 // no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
-// (so does the creation), exit:<code> (after main). The rest of the JNI is null.
+// (so does the creation), exit:<code> (after main), until-stop (main runs until
+// stop() is called, which records "stop <thread>"). A process without the two
+// variables (a service) uses the files "record" and "scenario" beside the library.
+// The rest of the JNI is null.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
 
 namespace {
 
+std::string library_folder;
 std::string environment(const char* name) {
     std::string value(32768, '\0');
     value.resize(GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size())));
     return value;
+}
+std::string record_file() {
+    std::string file = environment("EMBARK_JVM_DOUBLE_RECORD");
+    return file.empty() ? library_folder + "record" : file;
 }
 
 // The file is opened for each line, so that nothing is lost when the process ends.
 void record(const std::string& line) {
     static std::mutex one_line_at_a_time;
     std::lock_guard lock(one_line_at_a_time);
-    if (std::FILE* file = std::fopen(environment("EMBARK_JVM_DOUBLE_RECORD").c_str(), "ab")) {
+    if (std::FILE* file = std::fopen(record_file().c_str(), "ab")) {
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
     }
@@ -45,6 +54,7 @@ struct Object {
 extern const JNINativeInterface_ functions;
 JNIEnv machine_environment{&functions};
 std::string scenario;
+HANDLE stop_called = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 thread_local jthrowable pending_exception = nullptr;
 thread_local int leaks = 0;
 thread_local bool attached = false;
@@ -126,7 +136,12 @@ void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, v
     if (has("throws")) pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by main");
     if (object(method)->text != "main") return;
     hold_while_missing(value_of("hold"));
+    if (has("until-stop")) WaitForSingleObject(stop_called, INFINITE);
     if (!value_of("exit").empty()) ExitProcess(std::stoi(value_of("exit")));
+}
+void JNICALL call_static_void_method_a(JNIEnv*, jclass, jmethodID method, const jvalue*) { // stop() only
+    record(object(method)->text + " " + thread());
+    SetEvent(stop_called);
 }
 void JNICALL exception_clear(JNIEnv*) { pending_exception = nullptr; }
 jint JNICALL attach_current_thread(JavaVM*, void** env, void*) {
@@ -155,6 +170,7 @@ const JNINativeInterface_ functions{.FindClass = find_class, .ExceptionOccurred 
     .ExceptionDescribe = exception_describe, .ExceptionClear = exception_clear, .DeleteLocalRef = delete_local_ref,
     .NewObjectV = new_object_v, .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
     .CallStaticIntMethodV = call_static_int_method_v, .CallStaticVoidMethodV = call_static_void_method_v,
+    .CallStaticVoidMethodA = call_static_void_method_a,
     .GetStringUTFChars = get_string_utf_chars,
     .ReleaseStringUTFChars = release_string_utf_chars, .NewObjectArray = new_object_array,
     .SetObjectArrayElement = set_object_array_element, .NewByteArray = new_byte_array,
@@ -192,6 +208,10 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* arguments) {
 
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments) {
     scenario = environment("EMBARK_JVM_DOUBLE_SCENARIO");
+    if (environment("EMBARK_JVM_DOUBLE_RECORD").empty()) {
+        std::ifstream file(library_folder + "scenario");
+        std::getline(file, scenario);
+    }
     const auto* init = static_cast<const JavaVMInitArgs*>(arguments);
     char version[16], folder[MAX_PATH];
     std::snprintf(version, sizeof version, "0x%lx", static_cast<unsigned long>(init->version));
@@ -215,7 +235,9 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     char path[MAX_PATH];
     if (reason == DLL_PROCESS_ATTACH) {
-        record("library " + std::string(path, GetModuleFileNameA(instance, path, MAX_PATH)));
+        std::string library(path, GetModuleFileNameA(instance, path, MAX_PATH));
+        library_folder = library.substr(0, library.rfind('\\') + 1);
+        record("library " + library);
     }
     return TRUE;
 }
