@@ -118,6 +118,15 @@ class Wine:
         return result.stdout if result.code == 0 else None
 
 
+def restart_wine(prefix, display=None):
+    """The prefix's programs anew under a lasting server, on the display when one is given. A plain boot: one
+    begun with --init while a server runs leaves two service control managers."""
+    env = wine_environment(prefix, {"DISPLAY": display} if display else {})
+    for step in (["wineserver", "--kill"], ["wineserver", "--wait"], ["wineserver", "--persistent"], [WINE64, "wineboot"]):
+        subprocess.run(step, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=max(300, COMMAND_TIMEOUT))
+
+
 def prepare_prefix(action, prefix):
     """setup: a fresh prefix with a lasting wineserver, noting when x86 programs cannot run; cleanup: undoes it."""
     env = wine_environment(prefix)
@@ -131,9 +140,8 @@ def prepare_prefix(action, prefix):
     quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
     subprocess.run(["wineserver", "--persistent"], env=env, check=True, timeout=60, **quiet)
     subprocess.run([WINE64, "wineboot", "--init"], env=env, check=True, timeout=max(300, COMMAND_TIMEOUT), **quiet)
-    # The first boot leaves two service control managers, each with part of the services: a second start has one.
-    for step in (["wineserver", "--kill"], ["wineserver", "--wait"], ["wineserver", "--persistent"], [WINE64, "wineboot"]):
-        subprocess.run(step, env=env, timeout=max(300, COMMAND_TIMEOUT), **quiet)
+    # The first boot leaves two service control managers, each with part of the services: a restart has one.
+    restart_wine(prefix)
     try:  # Whether the kernel runs the 32-bit loader at all; later x86 failures are test failures.
         probe = run([WINE32, "--version"])
         reason = "" if probe.code == 0 else f"{WINE32} --version ended with {probe.code}: {probe.stderr.strip()}"

@@ -1,7 +1,7 @@
 """The missing-runtime dialog on a virtual X display, driven by dialog_driver.exe, with the stand-in jvm.dll."""
 import os, pathlib, shutil, struct, subprocess, tempfile, time, unittest, zlib
 
-from embark_harness import ARCH, BUILD_ROOT, WINE64, AppFolder, Wine, wine_loader, windows_launcher
+from embark_harness import ARCH, BUILD_ROOT, WINE64, AppFolder, Wine, restart_wine, wine_loader, windows_launcher
 
 ADDRESS = "https://adoptium.net/temurin/releases/"
 TEST_BIN = os.path.join(BUILD_ROOT, ARCH, "test-bin")
@@ -39,12 +39,8 @@ class DialogUnderWine(unittest.TestCase):
             shutil.copy2(os.path.join(TEST_BIN, "jvm-double", "full", "bin", "server", "jvm.dll"), cls.unix(library))
 
     @classmethod
-    def restart_wine(cls, display):
-        """The prefix's programs anew: a desktop begun without a display shows no windows on one."""
-        env = cls.wine.environment({"DISPLAY": display} if display else {})
-        for command in (["wineserver", "-k"], ["wineserver", "-w"], ["wineserver", "-p"], [WINE64, "wineboot", "--init"]):
-            subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=300)
+    def restart_wine(cls, display):  # a desktop begun without a display shows no windows on one
+        restart_wine(cls.wine.prefix, display)
 
     @classmethod
     def unix(cls, windows_path):  # on drive C:

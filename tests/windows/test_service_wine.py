@@ -37,7 +37,7 @@ class ServiceUnderWine(unittest.TestCase):
         return self.wine.run(windows_helper(ARCH), ["service", app.name, *([str(control)] if control else [])]).stdout
 
     def wait_for(self, app, status, text=""):
-        deadline = time.monotonic() + 120
+        deadline = time.monotonic() + 60
         while not (self.status(app).startswith(status) and text in self.recorded(app)):
             self.assertLess(time.monotonic(), deadline, f"not {status!r} with {text!r}: {self.status(app)}")
             time.sleep(0.1)
