@@ -58,12 +58,12 @@ class ServiceUnderWine(unittest.TestCase):
         self.assertLess(record.index(f"attach {thread}"), record.index(f"stop {thread}"))
         self.assertLess(record.index(f"stop {thread}"), record.index(f"detach {thread}"))
 
-    def test_a_stop_that_does_nothing_leaves_the_service_stop_pending_until_main_returns(self):
-        app = self.install("hold:{hold}")
+    def test_a_stop_that_throws_leaves_the_service_stop_pending_until_main_returns(self):
+        app = self.install("hold:{hold} throws")
         self.sc("start", app.name)
         self.wait_for(app, RUNNING, "call com/example/App.main")
         self.sc("stop", app.name)
-        self.wait_for(app, STOP_PENDING, "stop ")
+        self.wait_for(app, STOP_PENDING, "describe java.lang.RuntimeException: thrown by stop")
         time.sleep(1)  # stop() has returned meanwhile, as a rule; the service stays stop pending either way
         self.assertEqual(self.status(app), STOP_PENDING + "\n")
         app.hold.touch()

@@ -10,7 +10,7 @@
 // create:<result>, int (secondaryMain answers with its first argument),
 // no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
 // (so does the creation), exit:<code> (after main), until-stop (main runs until
-// stop() is called, which records "stop <thread>"). A process without the two
+// stop() is called, which records "stop <thread>" and throws with `throws`). A process without the two
 // variables (a service) uses the files "record" and "scenario" beside the library.
 // The rest of the JNI is null.
 #define _JNI_IMPLEMENTATION_
@@ -142,6 +142,7 @@ void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, v
 void JNICALL call_static_void_method_a(JNIEnv*, jclass, jmethodID method, const jvalue*) { // stop() only
     record(object(method)->text + " " + thread());
     SetEvent(stop_called);
+    if (has("throws")) pending_exception = make<jthrowable>("java.lang.RuntimeException: thrown by stop");
 }
 void JNICALL exception_clear(JNIEnv*) { pending_exception = nullptr; }
 jint JNICALL attach_current_thread(JavaVM*, void** env, void*) {
