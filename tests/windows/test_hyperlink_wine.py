@@ -83,7 +83,7 @@ class LinkOptionsUnderWine(OnVirtualDisplay):
         self.assertTrue(all(width(y) <= 4 for y in range(5)) and all(width(y) >= 10 for y in range(10, 21)))  # a
         self.assertIn((5, 0), drawn)  # finger above a palm, the hot spot on its tip
         self.assertFalse(is_hand(self.probe(103, 300, 8)))  # behind the text
-        for control in (107,):  # with a target
+        for control in (107, 108):  # with a target, and a command button without any
             left, top, right, bottom = self.controls[control]
             self.painted(control, lambda rows: sum(row.count(bytes(GREEN)) for row in rows) >= 32 * 32)
             for x, y in ((0, 0), (right - left - 1, 0), (0, bottom - top - 1), (right - left - 1, bottom - top - 1)):
@@ -91,8 +91,8 @@ class LinkOptionsUnderWine(OnVirtualDisplay):
 
     def test_command_buttons_tell_the_parent_and_open_nothing(self):
         opened = self.record_opened()
-        for control, told in ((104, "command 104 0 1"), (105, "notify 105 -2 1")):  # NM_CLICK
-            for steps in (["send {} 0x102 13 0"], ["send {} 0x201 1 0x50005", "send {} 0x202 0 0x50005"]):
+        for control, told in ((104, "command 104 0 1"), (105, "notify 105 -2 1"), (108, "command 108 0 1")):
+            for steps in (["send {} 0x102 13 0"], ["send {} 0x201 1 0x50005", "send {} 0x202 0 0x50005"]):  # -2: NM_CLICK
                 self.assertEqual(self.step(*(step.format(control) for step in steps)), [told.split()], steps)
         self.step("send 106 0x102 13 0")  # a link the shell opens, after them
         for _ in range(100):

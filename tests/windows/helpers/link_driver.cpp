@@ -18,7 +18,8 @@ static const struct { int id; uint32_t options; DWORD style; const char *label, 
     {104, 0x04, SS_LEFT, "command link", "https://localhost/command"}, /* targets never to be opened */
     {105, 0x0C, SS_LEFT, "notify link", "https://localhost/notify"},
     {106, 0x40, SS_LEFT, "https://localhost/quiet", nullptr},
-    {107, 0, SS_ICON, "", "https://localhost/icon"}};
+    {107, 0, SS_ICON, "", "https://localhost/icon"},
+    {108, 0x04, SS_ICON, "", nullptr}};
 static HWND window;
 static HFONT font;
 
