@@ -2,7 +2,7 @@
  * "control ID L T R B" (on the screen) for each, then runs the steps read from standard input, each answered
  * with "ok": send ID MSG WPARAM LPARAM; cursor ID X Y (the pointer moved there, then "cursor SYSTEM
  * MASK-WIDTH MASK-HEIGHT HOT-X HOT-Y COLOUR MASK-BITS" of the cursor left); hover ID (the pointer onto the
- * control, then "tooltip SHOWN TEXT" once a tooltip of the window shows, or after 3 s); away (the pointer to
+ * control, then "tooltip SHOWN TEXT" once a tooltip of the window shows, or after 5 s); away (the pointer to
  * 0, 0). The window prints "command ID CODE FROM-CONTROL" and "notify ID CODE FROM-CONTROL" as they come. */
 #include <windows.h>
 #include <commctrl.h>
@@ -57,7 +57,7 @@ static void hover(HWND control) {
     if (!control) return;
     SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(8, y));
     char text[256] = "";
-    for (int tries = 0; !shown && tries < 30; ++tries, Sleep(100))
+    for (int tries = 0; !shown && tries < 50; ++tries, Sleep(100))
         for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));)
             if (GetWindow(tip, GW_OWNER) == window && IsWindowVisible(tip) && ++shown) {
                 TTTOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, nullptr, 0, {}, nullptr, text, 0, nullptr};
@@ -101,6 +101,7 @@ int main() {
     RegisterClassA(&kind);
     /* Unsmoothed, so that text has the exact colours it is drawn in. */
     font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma");
+    SetCursorPos(0, 0), ShowCursor(FALSE); /* away from the links, and not drawn over them */
     window = CreateWindowExA(0, kind.lpszClassName, "Links", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100, 420,
                              300, nullptr, nullptr, instance, nullptr);
     SetForegroundWindow(window);
