@@ -1,6 +1,6 @@
-/* Shows a window of statics turned into links with different options, prints "colour TEXT-COLORREF" and
- * "control ID L T R B" (on the screen) for each, then runs the steps read from standard input, each answered
- * with "ok": send ID MSG WPARAM LPARAM; cursor ID X Y (the pointer moved there, then "cursor SYSTEM
+/* Shows a window of statics turned into links with different options, prints "colour TEXT-COLORREF",
+ * "control ID L T R B" (on the screen) for each and "ok", then runs the steps read from standard input, each
+ * answered with "ok": send ID MSG WPARAM LPARAM; cursor ID X Y (the pointer moved there, then "cursor SYSTEM
  * MASK-WIDTH MASK-HEIGHT HOT-X HOT-Y COLOUR MASK-BITS" of the cursor left); hover ID (the pointer onto the
  * control, then "tooltip SHOWN TEXT" once a tooltip of the window shows, or after 5 s); away (the pointer to
  * 0, 0). The window prints "command ID CODE FROM-CONTROL" and "notify ID CODE FROM-CONTROL" as they come. */
