@@ -18,7 +18,8 @@ BLUE, PURPLE = (0, 0, 255), (128, 0, 128)
 read = lambda path: pathlib.Path(path).read_text("latin-1")
 
 
-class DialogUnderWine(unittest.TestCase):
+class OnVirtualDisplay(unittest.TestCase):
+    """A private Xvfb display whose frame buffer the tests read, with the prefix's programs started anew on it."""
     @classmethod
     def setUpClass(cls):
         cls.wine, cls.frames = Wine(), tempfile.mkdtemp()
@@ -31,16 +32,36 @@ class DialogUnderWine(unittest.TestCase):
             cls.display = ":" + display.readline().strip()
         cls.restart_wine(cls.display)
         cls.addClassCleanup(cls.restart_wine, None)
+
+    @classmethod
+    def restart_wine(cls, display):  # a desktop begun without a display shows no windows on one
+        restart_wine(cls.wine.prefix, display)
+
+    def screen(self, left, top, right, bottom):  # the RGB rows of the area
+        data = pathlib.Path(self.frames, "Xvfb_screen0").read_bytes()  # an X window dump
+        header = struct.unpack(">25I", data[:100])
+        start, line = header[0] + header[19] * 12, header[12]
+        return [bytes(data[start + y * line + x * 4 + i] for x in range(left, right) for i in (2, 1, 0))
+                for y in range(top, bottom)]
+
+    def record_opened(self):  # a line for each address that Wine's shell opens: winebrowser runs its "Browsers"
+        opened, browser = os.path.join(self.frames, "opened"), os.path.join(self.frames, "browser")
+        pathlib.Path(browser).write_text(f'#!/bin/sh\necho "$1" >> {opened}\n'), os.chmod(browser, 0o755)
+        self.wine.reg("add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/d", browser, "/f")
+        self.addCleanup(self.wine.reg, "delete", "HKCU\\Software\\Wine\\WineBrowser", "/f")
+        return opened
+
+
+class DialogUnderWine(OnVirtualDisplay):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
         cls.app_data = cls.unix(cls.wine.windows_environment(ARCH, "APPDATA").strip())
         # Wine's folder browser finds new folders on drive C: reliably; C:\bin makes C:\ a runtime folder.
         for library in (CLIENT + "\\bin\\client\\jvm.dll", "C:\\bin\\client\\jvm.dll", EMPTY + "\\none"):
             cls.addClassCleanup(shutil.rmtree, cls.unix(library[:library.index("\\", 3)]), True)
             os.makedirs(os.path.dirname(cls.unix(library)), exist_ok=True)
             shutil.copy2(os.path.join(TEST_BIN, "jvm-double", "full", "bin", "server", "jvm.dll"), cls.unix(library))
-
-    @classmethod
-    def restart_wine(cls, display):  # a desktop begun without a display shows no windows on one
-        restart_wine(cls.wine.prefix, display)
 
     @classmethod
     def unix(cls, windows_path):  # on drive C:
@@ -75,11 +96,7 @@ class DialogUnderWine(unittest.TestCase):
         link = next(line[1] for line in reversed(self.lines) if line[1].startswith("205 ")).split(" ")[3:7]
         left, top, right, bottom = map(int, area or link)
         for _ in range(100):
-            data = pathlib.Path(self.frames, "Xvfb_screen0").read_bytes()  # an X window dump
-            header = struct.unpack(">25I", data[:100])
-            start, line = header[0] + header[19] * 12, header[12]
-            rows = [bytes(data[start + y * line + x * 4 + i] for x in range(left, right) for i in (2, 1, 0))
-                    for y in range(top, bottom)]
+            rows = self.screen(left, top, right, bottom)
             marks = " ".join("".join(" x"[row[i:i + 3] == bytes(colour)] for i in range(0, len(row), 3)) for row in rows)
             if max(map(len, marks.split()), default=0) >= 50 or time.sleep(0.2):
                 return rows
@@ -120,11 +137,7 @@ class DialogUnderWine(unittest.TestCase):
         self.assertEqual((again.code, read(self.app.path("again")).split("\n")[0]), (0, "library C:\\bin\\client\\jvm.dll"))
 
     def test_the_link_colours_cursor_tooltip_and_opening(self):
-        # Wine's shell opens addresses with winebrowser, which runs the first of its "Browsers".
-        opened, browser = os.path.join(self.frames, "opened"), os.path.join(self.frames, "browser")
-        pathlib.Path(browser).write_text(f'#!/bin/sh\necho "$1" >> {opened}\n'), os.chmod(browser, 0o755)
-        self.wine.reg("add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/d", browser, "/f")
-        self.addCleanup(self.wine.reg, "delete", "HKCU\\Software\\Wine\\WineBrowser", "/f")
+        opened = self.record_opened()
         settings = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
         self.addCleanup(self.wine.reg, "delete", settings, "/f")
         grey = lambda: self.drawn(tuple(int(self.last("grey")[0]) >> shift & 255 for shift in (0, 8, 16)))

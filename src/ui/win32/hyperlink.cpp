@@ -283,7 +283,9 @@ bool Hyperlink::over_link(POINT point) const {
 }
 
 void Hyperlink::calculate_link_rectangle() {
-    if (!::IsWindow(window_) || (!label_ && !target_)) {
+    // An image is the link over its whole client area, whether or not there is
+    // a text: a command button needs none.
+    if (!::IsWindow(window_) || (paint_label_ && !label_ && !target_)) {
         return;
     }
     RECT client;
