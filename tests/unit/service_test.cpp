@@ -14,13 +14,14 @@ using Status = std::array<uint32_t, 7>;
 // Runs the service's main at once on the dispatching thread; the run step sends the scripted controls.
 struct ScriptedHost final : platform::ServiceHost {
     Dispatch outcome = Dispatch::served;
-    bool registers = true, reports = true;
+    bool registers = true, reports = true, late_stop = false;
     std::vector<uint32_t> controls;
     std::vector<Status> reported;
     const Callbacks* callbacks = nullptr;
     Dispatch dispatch(const std::string& name, const Callbacks& given) override {
         callbacks = &given;
         if (outcome == Dispatch::served) given.main({"Installed Name", "p1"});
+        if (outcome == Dispatch::served && late_stop) given.control(1); // a signal after main, on POSIX
         return name == "tool.exe" ? outcome : Dispatch::failed;
     }
     bool register_control_handler(const std::string& name) override { return registers && name == "tool.exe"; }
@@ -46,6 +47,7 @@ TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
         bool ran;
     } cases[] = {
         {D::served, true, true, 0, {}, {running, stopped}, 0, 0, true},
+        {D::served, true, true, 0, {99}, {running, running, stopped, stopped}, 0, 0, true}, // 99: a stop after main
         {D::served, true, true, -1, {}, {running, failed}, -1, 0, true},
         {D::served, true, true, 0, {4, 1, 4, 5, 2}, {running, running, pending, pending, pending, pending,
                                                      pending_stopped}, 0, 2, true},
@@ -58,6 +60,7 @@ TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
         testing::FakeSystem fake;
         ScriptedHost host;
         host.outcome = c.outcome, host.registers = c.registers, host.reports = c.reports;
+        host.late_stop = c.controls == std::vector<uint32_t>{99};
         fake.system.services = &host;
         Strings arguments;
         ServiceContext context{[&](const Strings& given) {
