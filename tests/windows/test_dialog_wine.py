@@ -28,29 +28,26 @@ def span(rows, colour, low=0, high=10 ** 4):
 
 class OnVirtualDisplay(unittest.TestCase):
     """A private Xvfb display whose frame buffer the tests read, with the prefix's programs started anew on it, and
-    display_driver.exe to drive a window there."""
+    display_driver.exe driving a window there."""
     @classmethod
     def setUpClass(cls):
         cls.wine, cls.frames = Wine(), tempfile.mkdtemp()
-        read_end, write_end = os.pipe()  # Xvfb writes its display number there
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-fbdir", cls.frames, "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cls.addClassCleanup(lambda: xvfb.terminate() or xvfb.wait() or shutil.rmtree(cls.frames))
-        os.close(write_end)
-        with os.fdopen(read_end) as display:  # read to the line's end, or Xvfb dies of SIGPIPE
-            cls.display = ":" + display.readline().strip()
-        # A desktop begun without a display shows no windows on one.
-        restart_wine(cls.wine.prefix, cls.display)
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-fbdir", cls.frames, "-screen", "0", "1024x768x24", "-nolisten",
+                                 "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        cls.addClassCleanup(shutil.rmtree, cls.frames)
+        cls.addClassCleanup(lambda: xvfb.terminate() or xvfb.communicate())  # the pipe stays open, or Xvfb dies of SIGPIPE
+        cls.display = ":" + xvfb.stdout.readline().strip()
+        restart_wine(cls.wine.prefix, cls.display)  # a desktop begun without a display shows no windows on one
         cls.addClassCleanup(restart_wine, cls.wine.prefix)
 
     def start_driver(self, role):
-        """display_driver.exe in the role, read up to its first "ok"."""
-        driver = os.path.join(TEST_BIN, "display_driver.exe")
-        self.driver = subprocess.Popen([wine_loader(driver), driver, role], env=self.wine.environment({"DISPLAY": self.display}),
-                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, encoding="latin-1")
-        watchdog = threading.Timer(COMMAND_TIMEOUT, self.driver.kill)  # ends the reads from a driver that hangs
-        self.addCleanup(self.driver.__exit__, None, None, None), watchdog.start()
-        self.addCleanup(lambda: watchdog.cancel() or self.driver.kill())
+        """display_driver.exe in the role, read up to its first "ok"; a watchdog ends the reads from one that hangs."""
+        program = os.path.join(TEST_BIN, "display_driver.exe")
+        driver = self.driver = subprocess.Popen([wine_loader(program), program, role], stdin=subprocess.PIPE,
+                                                stdout=subprocess.PIPE, text=True, encoding="latin-1",
+                                                env=self.wine.environment({"DISPLAY": self.display}))
+        (watchdog := threading.Timer(COMMAND_TIMEOUT, driver.kill)).start()
+        self.addCleanup(lambda: watchdog.cancel() or driver.kill() or driver.communicate())
         self.lines = []
         self.step()
 
@@ -68,7 +65,7 @@ class OnVirtualDisplay(unittest.TestCase):
     def last(self, kind, splits=-1):  # the words after the kind in its last line
         return next(line for line in reversed(self.lines) if line.startswith(kind + " "))[len(kind) + 1:].split(" ", splits)
 
-    def area(self, control):  # on the screen, from the last "controls" step
+    def area(self, control):  # on the screen
         return tuple(map(int, self.last(f"control {control}")[2:6]))
 
     def screen(self, left, top, right, bottom):  # the RGB rows of the area
@@ -134,7 +131,6 @@ class DialogUnderWine(OnVirtualDisplay):
         return self.painted(area or self.area(205), lambda rows: (span(rows, colour) or (0, 0, 0))[2] >= 50)
 
     def screenshot(self, name):  # the dialog as a PNG beside the test programs
-        self.step("controls")
         rows = self.drawn(BLUE, tuple(map(int, self.last("window"))))
         chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
         header = struct.pack(">IIBBBBB", len(rows[0]) // 3, len(rows), 8, 2, 0, 0, 0)
@@ -148,14 +144,14 @@ class DialogUnderWine(OnVirtualDisplay):
         self.assertFalse(os.path.exists(self.per_user))
 
     def test_controls_and_the_ends_without_a_runtime(self):
-        self.assert_cancelled(self.start("", "controls", CANCEL)[0])
+        self.assert_cancelled(self.start("", CANCEL)[0])
         controls = [line.split(" ", 8) for line in self.lines if line.startswith("control ")]
         self.assertEqual([" ".join(words[i] for i in (1, 2, 3, 8)) for words in controls], CONTROLS)
         left, top, right, bottom, work_left, work_top, work_right, work_bottom = map(int, self.last("window") + self.last("work"))
         self.assertEqual((left, top), ((work_left + work_right) // 2 - (right - left) // 2,
                                        (work_top + work_bottom) // 2 - (bottom - top) // 2))
         self.assert_cancelled(self.start("", CLOSE)[0])
-        self.assert_cancelled(self.start("JVM Type=server\n", "controls", f"browse {CLIENT}", ESCAPE)[0])
+        self.assert_cancelled(self.start("JVM Type=server\n", f"browse {CLIENT}", ESCAPE)[0])
         self.assertEqual(self.last("control 203", 6)[-1], MESSAGE.format("with a server JVM "))
         self.assertEqual(self.last("state", 1), ["0", CLIENT])
 
@@ -178,7 +174,7 @@ class DialogUnderWine(OnVirtualDisplay):
                                        (BLUE, (10, 20, 30), ("255, 255, 255", "10,20,30"))):
             for name, value in zip(("Anchor Color", "Anchor Color Visited"), colours):
                 self.wine.reg("add", settings, "/v", name, "/d", value, "/f")
-            self.assert_cancelled(self.start("", "controls", lambda: self.drawn(link), "hover 205", "away", *KEYS_AND_CLICKS,
+            self.assert_cancelled(self.start("", lambda: self.drawn(link), "hover 205", "away", *KEYS_AND_CLICKS,
                                              lambda: self.drawn(visited), "send 205 0x102 32 0", "disable 205", grey,
                                              CANCEL)[0])
             # The control's own cursor and its tooltip every time.

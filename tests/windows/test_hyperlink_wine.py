@@ -11,7 +11,6 @@ is_hand = lambda cursor: cursor[:6] == ["0", "32", "64", "5", "0", "0"]  # not a
 class LinkOptionsUnderWine(OnVirtualDisplay):
     def setUp(self):
         self.start_driver("links")
-        self.step("controls")
         self.text = tuple(int(self.last("colours")[0]) >> shift & 255 for shift in (0, 8, 16))
 
     def probe(self, control, x, y):

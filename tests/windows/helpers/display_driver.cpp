@@ -1,16 +1,13 @@
-/* The display tests' Windows side: `display_driver dialog` drives the launcher's "JRE Not Found" dialog from another
- * process, `display_driver links` shows a window of statics turned into links with different options and prints
- * "command|notify ID CODE FROM-CONTROL" as they reach it. Either prints "ok" once the window shows, then runs each step
- * read from standard input on the window's thread (the dialog's: attached to its input) and answers it with "ok" (ID 0:
- * the window itself; RECT: L T R B on the screen):
- *   controls        "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", then in tab order
- *                   "control ID CLASS STYLE RECT TEXT"; the pointer to 0, 0
+/* The display tests' Windows side: `display_driver dialog` drives the launcher's "JRE Not Found" dialog, `display_driver
+ * links` shows statics turned into links with different options and prints "command|notify ID CODE FROM-CONTROL" as
+ * they tell it. Then "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", "control ID CLASS STYLE RECT TEXT" in
+ * tab order (RECT: L T R B on the screen) and "ok"; each step read from standard input runs on the window's thread
+ * (the dialog's input is attached to this one) and is answered with "ok" (ID 0: the window):
  *   send|post ID MSG WPARAM LPARAM, disable ID, away (the pointer to 0, 0)
  *   browse FOLDER   the folder picked through the dialog's Browse..., then "state OK-ENABLED EDIT-TEXT"
- *   point ID X Y    the pointer onto the control at X, Y from the arrow, then the cursor's
+ *   point ID X Y    a move from the arrow onto the control at X, Y, then the cursor's
  *                   "cursor SYSTEM MASK-WIDTH MASK-HEIGHT HOT-X HOT-Y COLOUR MASK-BITS"
- *   hover ID        a point at 8 and half the height, then "tooltip SHOWN TEXT" once a tooltip of the window shows, or
- *                   after 5 s */
+ *   hover ID        a point at 8 and half the height, then "tooltip SHOWN TEXT" once a tooltip shows, or in 5 s */
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -41,24 +38,24 @@ static HWND owned_window(const char *class_name) {
 
 /* A move onto the control as the system reports it: WM_SETCURSOR, WM_MOUSEMOVE, WM_SETCURSOR. */
 static void point(HWND control, int x, int y) {
+    HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW), cursor;
     POINT at = {x, y};
     ClientToScreen(control, &at);
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    SetCursor(arrow);
     SetCursorPos(at.x, at.y);
     for (UINT message : {WM_SETCURSOR, WM_MOUSEMOVE, WM_SETCURSOR})
         SendMessageA(control, message, message == WM_SETCURSOR ? (WPARAM)control : 0,
                      message == WM_SETCURSOR ? MAKELPARAM(HTCLIENT, WM_MOUSEMOVE) : MAKELPARAM(x, y));
-    HCURSOR cursor = GetCursor();
     ICONINFO info = {};
     BITMAP mask = {};
     BYTE bits[256] = {};
-    if (GetIconInfo(cursor, &info)) { /* not for the cursor of another process under Wine */
+    if (GetIconInfo(cursor = GetCursor(), &info)) { /* not for another process's cursor under Wine */
         GetObjectA(info.hbmMask, sizeof mask, &mask);
         GetBitmapBits(info.hbmMask, sizeof bits, bits);
         DeleteObject(info.hbmMask), DeleteObject(info.hbmColor);
     }
-    print("cursor %d %ld %ld %lu %lu %d ", cursor == LoadCursor(nullptr, IDC_ARROW) || cursor == LoadCursor(nullptr, IDC_HAND),
-          mask.bmWidth, mask.bmHeight, info.xHotspot, info.yHotspot, info.hbmColor != nullptr);
+    print("cursor %d %ld %ld %lu %lu %d ", cursor == arrow || cursor == LoadCursor(nullptr, IDC_HAND), mask.bmWidth,
+          mask.bmHeight, info.xHotspot, info.yHotspot, info.hbmColor != nullptr);
     for (BYTE byte : bits) print("%02x", byte);
     print("\n");
 }
@@ -104,14 +101,28 @@ static void browse(const char *folder) {
     print("state %d %s\n", IsWindowEnabled(GetDlgItem(host, IDOK)), shown);
 }
 
-static void list_controls() {
+static void run_step(const char *line) {
+    char step[16] = "", folder[MAX_PATH];
+    long id = 0, a = 0, b = 0, c = 0;
+    std::sscanf(line, "%15s %ld %li %li %li", step, &id, &a, &b, &c);
+    HWND control = id ? GetDlgItem(host, (int)id) : host;
+    if (!strcmp(step, "send")) SendMessageA(control, (UINT)a, (WPARAM)b, c);
+    else if (!strcmp(step, "post")) PostMessageA(control, (UINT)a, (WPARAM)b, c);
+    else if (!strcmp(step, "disable")) EnableWindow(control, FALSE);
+    else if (!strcmp(step, "away")) SetCursorPos(0, 0);
+    else if (!strcmp(step, "point")) point(control, a, b);
+    else if (!strcmp(step, "hover")) hover(control);
+    else if (!strcmp(step, "browse") && std::sscanf(line, "%*s %259[^\n]", folder) == 1) browse(folder);
+}
+
+/* The window's place, the work area's, the text colours and the window's controls. */
+static void describe_window() {
     char name[64], text[512];
     RECT r, work;
-    SetCursorPos(0, 0);
     GetWindowRect(host, &r);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    print("window %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
-    print("work %ld %ld %ld %ld\n", work.left, work.top, work.right, work.bottom);
+    print("window %ld %ld %ld %ld\nwork %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, work.left, work.top,
+          work.right, work.bottom);
     print("colours %lu %lu\n", GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_GRAYTEXT));
     for (HWND c = GetWindow(host, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         GetClassNameA(c, name, sizeof name);
@@ -122,25 +133,11 @@ static void list_controls() {
     }
 }
 
-static void run_step(const char *line) {
-    char step[16] = "", folder[MAX_PATH];
-    long id = 0, a = 0, b = 0, c = 0;
-    std::sscanf(line, "%15s %ld %li %li %li", step, &id, &a, &b, &c);
-    HWND control = id ? GetDlgItem(host, (int)id) : host;
-    if (!strcmp(step, "controls")) list_controls();
-    else if (!strcmp(step, "send")) SendMessageA(control, (UINT)a, (WPARAM)b, c);
-    else if (!strcmp(step, "post")) PostMessageA(control, (UINT)a, (WPARAM)b, c);
-    else if (!strcmp(step, "disable")) EnableWindow(control, FALSE);
-    else if (!strcmp(step, "away")) SetCursorPos(0, 0);
-    else if (!strcmp(step, "point")) point(control, a, b);
-    else if (!strcmp(step, "hover")) hover(control);
-    else if (!strcmp(step, "browse") && std::sscanf(line, "%*s %259[^\n]", folder) == 1) browse(folder);
-}
-
 /* The links window's steps run on its own thread, which takes the moves of its warps of the pointer for none of the
  * user's when they come late. */
 static DWORD WINAPI read_steps(void *links_window) {
     char line[MAX_PATH + 16];
+    describe_window();
     for (print("ok\n"); std::fgets(line, sizeof line, stdin); print("ok\n")) {
         if (links_window) SendMessageA(host, WM_APP, 0, (LPARAM)line);
         else run_step(line);
@@ -200,5 +197,6 @@ int main(int argc, char **argv) {
     }
     while (!IsWindowVisible(host = FindWindowA("#32770", "JRE Not Found"))) Sleep(100); /* once initialised, centred */
     AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(host, nullptr), TRUE); /* for its cursor */
+    SetCursorPos(0, 0); /* off the dialog: the frame buffer shows the pointer */
     return read_steps(nullptr);
 }
