@@ -1,6 +1,6 @@
 /* The display tests' Windows side: `display_driver dialog` drives the launcher's "JRE Not Found" dialog, `display_driver
  * links` shows statics turned into links with different options and prints "command|notify ID CODE FROM-CONTROL" as
- * they tell it. Then "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", "control ID CLASS STYLE RECT TEXT" in
+ * the links tell their window. Then "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", "control ID CLASS STYLE RECT TEXT" in
  * tab order (RECT: L T R B on the screen) and "ok"; each step read from standard input runs on the window's thread
  * (the dialog's input is attached to this one) and is answered with "ok" (ID 0: the window):
  *   send|post ID MSG WPARAM LPARAM, disable ID, away (the pointer to 0, 0)
@@ -70,7 +70,7 @@ static void hover(HWND control) {
     HWND tooltip = nullptr;
     for (int tries = 0; !tooltip && tries < 50; ++tries, Sleep(100)) {
         if (!tries || (GetCursorPos(&at) && (at.x != to.x || at.y != to.y))) point(control, 8, area.bottom / 2);
-        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message); /* the links' */
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message); /* the links' own */
         tooltip = owned_window(TOOLTIPS_CLASSA);
     }
     char text[256] = "";
@@ -133,8 +133,8 @@ static void describe_window() {
     }
 }
 
-/* The links window's steps run on its own thread, which takes the moves of its warps of the pointer for none of the
- * user's when they come late. */
+/* The links window's steps run on its own thread: Wine drops the moves that a warp of the pointer by that thread
+ * causes when they reach it late. */
 static DWORD WINAPI read_steps(void *links_window) {
     char line[MAX_PATH + 16];
     describe_window();
