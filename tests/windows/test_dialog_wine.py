@@ -1,7 +1,7 @@
-"""The missing-runtime dialog on a virtual X display, driven by dialog_driver.exe, with the stand-in jvm.dll."""
-import os, pathlib, shutil, struct, subprocess, tempfile, time, unittest, zlib
+"""The missing-runtime dialog on a virtual X display, driven by display_driver.exe, with the stand-in jvm.dll."""
+import os, pathlib, shutil, struct, subprocess, tempfile, threading, time, unittest, zlib
 
-from embark_harness import ARCH, BUILD_ROOT, WINE64, AppFolder, Wine, restart_wine, wine_loader, windows_launcher
+from embark_harness import ARCH, BUILD_ROOT, COMMAND_TIMEOUT, AppFolder, Wine, restart_wine, wine_loader, windows_launcher
 
 ADDRESS = "https://adoptium.net/temurin/releases/"
 TEST_BIN = os.path.join(BUILD_ROOT, ARCH, "test-bin")
@@ -13,29 +13,60 @@ CONTROLS = ["1 Button 58010001 OK", "2 Button 50010000 Cancel", "201 Edit 500108
 CLIENT, EMPTY = "C:\\embark-dialog\\client", "C:\\embark-dialog\\empty"
 CANCEL, ESCAPE, CLOSE, OK = "post 0 0x111 2 0", "post 0 0x100 27 0", "post 0 0x112 0xF060 0", "post 0 0x111 1 0"
 # On the link: a press, a release below it, the character "a", Enter; later Space.
-KEYS_AND_CLICKS = "send 205 0x201 1 0x50005 send 205 0x202 0 0xC80005 send 205 0x102 97 0 send 205 0x102 13 0"
+KEYS_AND_CLICKS = ("send 205 0x201 1 0x50005", "send 205 0x202 0 0xC80005", "send 205 0x102 97 0", "send 205 0x102 13 0")
 BLUE, PURPLE = (0, 0, 255), (128, 0, 128)
 read = lambda path: pathlib.Path(path).read_text("latin-1")
 
 
+def span(rows, colour, low=0, high=10 ** 4):
+    """Of the colour's pixels in columns low to high - 1: the first and last column, and the longest run in a row."""
+    marks = ["".join(" x"[low <= x < high and row[3 * x:3 * x + 3] == bytes(colour)] for x in range(len(row) // 3))
+             for row in rows]
+    columns = [x for line in marks for x, mark in enumerate(line) if mark == "x"]
+    return (min(columns), max(columns), max(len(run) for line in marks for run in line.split())) if columns else None
+
+
 class OnVirtualDisplay(unittest.TestCase):
-    """A private Xvfb display whose frame buffer the tests read, with the prefix's programs started anew on it."""
+    """A private Xvfb display whose frame buffer the tests read, with the prefix's programs started anew on it, and
+    display_driver.exe driving a window there."""
     @classmethod
     def setUpClass(cls):
         cls.wine, cls.frames = Wine(), tempfile.mkdtemp()
-        read_end, write_end = os.pipe()  # Xvfb writes its display number there
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-fbdir", cls.frames, "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cls.addClassCleanup(lambda: xvfb.terminate() or xvfb.wait() or shutil.rmtree(cls.frames))
-        os.close(write_end)
-        with os.fdopen(read_end) as display:  # read to the line's end, or Xvfb dies of SIGPIPE
-            cls.display = ":" + display.readline().strip()
-        cls.restart_wine(cls.display)
-        cls.addClassCleanup(cls.restart_wine, None)
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-fbdir", cls.frames, "-screen", "0", "1024x768x24", "-nolisten",
+                                 "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        cls.addClassCleanup(shutil.rmtree, cls.frames)
+        cls.addClassCleanup(lambda: xvfb.terminate() or xvfb.communicate())  # the pipe stays open, or Xvfb dies of SIGPIPE
+        cls.display = ":" + xvfb.stdout.readline().strip()
+        restart_wine(cls.wine.prefix, cls.display)  # a desktop begun without a display shows no windows on one
+        cls.addClassCleanup(restart_wine, cls.wine.prefix)
 
-    @classmethod
-    def restart_wine(cls, display):  # a desktop begun without a display shows no windows on one
-        restart_wine(cls.wine.prefix, display)
+    def start_driver(self, role):
+        """display_driver.exe in the role, read up to its first "ok"; a watchdog ends the reads from one that hangs."""
+        program = os.path.join(TEST_BIN, "display_driver.exe")
+        driver = self.driver = subprocess.Popen([wine_loader(program), program, role], stdin=subprocess.PIPE,
+                                                stdout=subprocess.PIPE, text=True, encoding="latin-1",
+                                                env=self.wine.environment({"DISPLAY": self.display}))
+        (watchdog := threading.Timer(COMMAND_TIMEOUT, driver.kill)).start()
+        self.addCleanup(lambda: watchdog.cancel() or driver.kill() or driver.communicate())
+        self.lines = []
+        self.step()
+
+    def step(self, *steps):
+        """The driver's lines up to its "ok" after each step; all of them are kept in self.lines too."""
+        lines = []
+        for step in steps or [""]:
+            step and (self.driver.stdin.write(step + "\n"), self.driver.stdin.flush())
+            while (line := self.driver.stdout.readline()) and line != "ok\n":
+                lines.append(line.rstrip("\n"))
+            self.assertTrue(line, f"the driver ended at {step}")
+        self.lines += lines
+        return lines
+
+    def last(self, kind, splits=-1):  # the words after the kind in its last line
+        return next(line for line in reversed(self.lines) if line.startswith(kind + " "))[len(kind) + 1:].split(" ", splits)
+
+    def area(self, control):  # on the screen
+        return tuple(map(int, self.last(f"control {control}")[2:6]))
 
     def screen(self, left, top, right, bottom):  # the RGB rows of the area
         data = pathlib.Path(self.frames, "Xvfb_screen0").read_bytes()  # an X window dump
@@ -43,6 +74,18 @@ class OnVirtualDisplay(unittest.TestCase):
         start, line = header[0] + header[19] * 12, header[12]
         return [bytes(data[start + y * line + x * 4 + i] for x in range(left, right) for i in (2, 1, 0))
                 for y in range(top, bottom)]
+
+    def until(self, check):  # its first true value, or its last one after 20 s (the screen and the shell catch up)
+        for _ in range(100):
+            if result := check():
+                return result
+            time.sleep(0.2)
+        return result
+
+    def painted(self, area, check):
+        """The area's rows on the screen once they pass the check."""
+        rows = self.until(lambda: check(rows := self.screen(*area)) and rows)
+        return rows or self.fail(f"{area} is not drawn as expected")
 
     def record_opened(self):  # a line for each address that Wine's shell opens: winebrowser runs its "Browsers"
         opened, browser = os.path.join(self.frames, "opened"), os.path.join(self.frames, "browser")
@@ -69,7 +112,7 @@ class DialogUnderWine(OnVirtualDisplay):
 
     def start(self, settings, *steps):
         """Runs the steps (driver steps or functions) on a start: its exit code and first record line."""
-        self.app, self.lines = AppFolder(self, windows_launcher(ARCH), "tool.exe"), []
+        self.app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         self.per_user = os.path.join(self.app_data, "Embark Dialog", code := self.app.root[-8:], "tool.ini")
         self.addCleanup(shutil.rmtree, os.path.dirname(self.per_user), True)
         self.app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{settings}[Class Path]\nClass Path=a\n"
@@ -78,33 +121,17 @@ class DialogUnderWine(OnVirtualDisplay):
         launcher = subprocess.Popen([wine_loader(self.app.executable), self.app.executable], env=env,
                                     cwd=self.app.root, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: launcher.kill() or launcher.wait())
+        self.start_driver("dialog")
         for step in steps:
-            step() if callable(step) else self.drive(*step.split())
+            step() if callable(step) else self.step(step)
         record = self.app.path("record")
         return launcher.wait(timeout=120), read(record).split("\n")[0] if os.path.exists(record) else None
 
-    def drive(self, *steps):
-        result = self.wine.run(os.path.join(TEST_BIN, "dialog_driver.exe"), steps, extra_env={"DISPLAY": self.display})
-        self.assertEqual(result.code, 0, result.stderr)
-        self.lines += [line.split(" ", 1) for line in result.stdout.splitlines()]
-
-    def last(self, kind, fields=-1):
-        return [line[1] for line in self.lines if line[0] == kind][-1].split(" ", fields)
-
-    def drawn(self, colour, area=None):
-        """The screen's RGB rows in the area (else the link's) once it shows an underline in the colour."""
-        link = next(line[1] for line in reversed(self.lines) if line[1].startswith("205 ")).split(" ")[3:7]
-        left, top, right, bottom = map(int, area or link)
-        for _ in range(100):
-            rows = self.screen(left, top, right, bottom)
-            marks = " ".join("".join(" x"[row[i:i + 3] == bytes(colour)] for i in range(0, len(row), 3)) for row in rows)
-            if max(map(len, marks.split()), default=0) >= 50 or time.sleep(0.2):
-                return rows
-        self.fail(f"no underline in {colour}")
+    def drawn(self, colour, area=None):  # the area's (else the link's) rows once it shows an underline in the colour
+        return self.painted(area or self.area(205), lambda rows: (span(rows, colour) or (0, 0, 0))[2] >= 50)
 
     def screenshot(self, name):  # the dialog as a PNG beside the test programs
-        self.drive("controls")
-        rows = self.drawn(BLUE, self.last("dialog")[:4])
+        rows = self.drawn(BLUE, tuple(map(int, self.last("window"))))
         chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
         header = struct.pack(">IIBBBBB", len(rows[0]) // 3, len(rows), 8, 2, 0, 0, 0)
         pathlib.Path(TEST_BIN, name + ".png").write_bytes(
@@ -117,20 +144,22 @@ class DialogUnderWine(OnVirtualDisplay):
         self.assertFalse(os.path.exists(self.per_user))
 
     def test_controls_and_the_ends_without_a_runtime(self):
-        self.assert_cancelled(self.start("", "controls", CANCEL)[0])
-        self.assertEqual([" ".join(line[1].split(" ", 7)[i] for i in (0, 1, 2, 7)) for line in self.lines[1:11]], CONTROLS)
-        left, top, right, bottom, work_left, work_top, work_right, work_bottom = map(int, self.last("dialog")[:4] + self.last("dialog")[5:])
+        self.assert_cancelled(self.start("", CANCEL)[0])
+        controls = [line.split(" ", 8) for line in self.lines if line.startswith("control ")]
+        self.assertEqual([" ".join(words[i] for i in (1, 2, 3, 8)) for words in controls], CONTROLS)
+        left, top, right, bottom, work_left, work_top, work_right, work_bottom = map(int, self.last("window") + self.last("work"))
         self.assertEqual((left, top), ((work_left + work_right) // 2 - (right - left) // 2,
                                        (work_top + work_bottom) // 2 - (bottom - top) // 2))
         self.assert_cancelled(self.start("", CLOSE)[0])
-        self.assert_cancelled(self.start("JVM Type=server\n", "controls", f"browse {CLIENT}", ESCAPE)[0])
-        self.assertEqual(self.lines[7][1].split(" ", 7)[7], MESSAGE.format("with a server JVM "))
+        self.assert_cancelled(self.start("JVM Type=server\n", f"browse {CLIENT}", ESCAPE)[0])
+        self.assertEqual(self.last("control 203", 6)[-1], MESSAGE.format("with a server JVM "))
         self.assertEqual(self.last("state", 1), ["0", CLIENT])
 
     def test_a_picked_runtime_starts_the_application_and_is_remembered(self):
         result = self.start("", lambda: self.screenshot("dialog-open"), f"browse {CLIENT}",
-                            lambda: self.screenshot("dialog-runtime-picked"), f"browse {EMPTY} browse C:\\", OK)
-        self.assertEqual([line[1] for line in self.lines if line[0] == "state"], ["1 " + CLIENT, "0 " + EMPTY, "1 C:\\"])
+                            lambda: self.screenshot("dialog-runtime-picked"), f"browse {EMPTY}", "browse C:\\", OK)
+        self.assertEqual([line for line in self.lines if line.startswith("state ")],
+                         ["state 1 " + CLIENT, "state 0 " + EMPTY, "state 1 C:\\"])
         self.assertEqual(result, (0, "library C:\\bin\\client\\jvm.dll"))
         self.assertEqual(read(self.per_user).split(), ["[Java", "Runtime", "Environment]", "JRE", "Path=C:\\"])
         again = self.wine.run(self.app.executable, cwd=self.app.root, extra_env={"EMBARK_JVM_DOUBLE_RECORD": "again"})
@@ -140,17 +169,15 @@ class DialogUnderWine(OnVirtualDisplay):
         opened = self.record_opened()
         settings = "HKCU\\Software\\Microsoft\\Internet Explorer\\Settings"
         self.addCleanup(self.wine.reg, "delete", settings, "/f")
-        grey = lambda: self.drawn(tuple(int(self.last("grey")[0]) >> shift & 255 for shift in (0, 8, 16)))
+        grey = lambda: self.drawn(tuple(int(self.last("colours")[1]) >> shift & 255 for shift in (0, 8, 16)))
         for link, visited, colours in ((BLUE, PURPLE, ()), ((0, 128, 255), PURPLE, ("0,128,255", "1,2,")),
                                        (BLUE, (10, 20, 30), ("255, 255, 255", "10,20,30"))):
             for name, value in zip(("Anchor Color", "Anchor Color Visited"), colours):
                 self.wine.reg("add", settings, "/v", name, "/d", value, "/f")
-            self.assert_cancelled(self.start("", "controls", lambda: self.drawn(link), "hover", KEYS_AND_CLICKS,
-                                             lambda: self.drawn(visited), "send 205 0x102 32 0 disable", grey, CANCEL)[0])
-            # The control's own cursor every time; the tooltip's text is read on the first start only, since
-            # Wine's tooltip sometimes clears its current tool before a later start's driver asks.
-            self.assertEqual(self.last("hover", 1)[:1 if colours else 2], ["1", ADDRESS][:1 if colours else 2], colours)
-        for _ in range(100):  # winebrowser may still be on its way
-            if os.path.exists(opened) and read(opened).count("\n") >= 6 or time.sleep(0.2):
-                break
+            self.assert_cancelled(self.start("", lambda: self.drawn(link), "hover 205", "away", *KEYS_AND_CLICKS,
+                                             lambda: self.drawn(visited), "send 205 0x102 32 0", "disable 205", grey,
+                                             CANCEL)[0])
+            # The control's own cursor and its tooltip every time.
+            self.assertEqual((self.last("cursor")[0], self.last("tooltip", 1)), ("0", ["1", ADDRESS]), colours)
+        self.until(lambda: os.path.exists(opened) and read(opened).count("\n") >= 6)  # winebrowser may be on its way
         self.assertEqual(read(opened), (ADDRESS + "\n") * 6)
