@@ -115,6 +115,8 @@ class Wine:
 
     def windows_environment(self, arch, name):
         result = self.run(windows_helper(arch), ["env", name])
+        if result.code not in (0, 1):  # 1: unset; anything else is Wine's own failure, said as it is
+            raise AssertionError(f"test_helper env {name} ended with {result.code}: {result.stderr}")
         return result.stdout if result.code == 0 else None
 
 
