@@ -63,8 +63,8 @@ public:
 };
 
 // Single-instance channels: on Windows the named instance block, a registered
-// message and thread messages; on POSIX a Unix domain socket in the abstract
-// namespace, named after the instance.
+// message and thread messages, admitting only this user; on POSIX a Unix
+// domain socket in a folder of this user's alone, named after the instance.
 class NativeInstanceChannels final : public InstanceChannels {
 public:
     std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,

@@ -1,17 +1,23 @@
 """Single instance under Wine with the stand-in jvm.dll: later starts hand their arguments to secondaryMain."""
 import pathlib
+import subprocess
 import threading
 import time
 import unittest
 from concurrent.futures import ThreadPoolExecutor
 
-from embark_harness import ARCH, AppFolder, Wine, windows_launcher
+from embark_harness import ARCH, AppFolder, Wine, windows_helper, windows_launcher, wine_loader
 from test_vm_wine import install_double
 
 
 class SingleInstanceUnderWine(unittest.TestCase):
-    def first(self, scenario="int", ready="call com/example/App.main"):  # main runs until app.end()
+    def first(self, scenario="int", ready="call com/example/App.main", squatted=False):  # main runs until app.end()
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
+        if squatted:  # another user's block under this instance's name, made first
+            squatter = subprocess.Popen([wine_loader(app.executable), windows_helper(ARCH), "squat", Wine.windows_path(
+                app.executable).replace("\\", "_")], stdin=subprocess.PIPE, stdout=subprocess.PIPE, env=Wine().environment())
+            self.addCleanup(squatter.wait, 60), self.addCleanup(squatter.stdin.close)
+            self.assertEqual(squatter.stdout.readline().strip(), b"held")
         install_double(app.path("jre"))
         app.settings = (f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\n"
                         "Main Class=com.example.App\n[Class Path]\nClass Path=app.jar\n[Application]\n")
@@ -84,6 +90,10 @@ class SingleInstanceUnderWine(unittest.TestCase):
             app.write_settings(app.settings + lines + "\n")  # read by the next start only
             self.assertEqual(self.start(app, "tool 5"), code, lines)
         self.assertEqual(self.forwarded(app), [])
+
+    def test_a_block_another_user_made_leaves_every_start_on_its_own(self):
+        app = self.first(squatted=True)  # main runs: no later start waits on the other user's block
+        self.assertEqual((self.start(app, "tool 5"), self.forwarded(app)), (0, []))
 
 
 if __name__ == "__main__":

@@ -3,11 +3,15 @@
 // argument area. A later start takes the slot mutex, writes the area, posts the
 // request to the listener thread and holds the slot until the listener has
 // copied the area; then it waits for the answer (a thread message) and for the
-// first instance's process together.
+// first instance's process together. The block, the slot and the event admit
+// only the user this process runs as, who also owns them.
 #include <windows.h>
+
+#include <aclapi.h>
 
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_system.h"
@@ -35,6 +39,56 @@ struct ViewTraits {
     static void close(InstanceBlock* view) { ::UnmapViewOfFile(view); }
 };
 using UniqueView = UniqueResource<InstanceBlock*, ViewTraits>;
+
+// A security descriptor that names this process's user the owner and grants
+// that user alone any access, so that another user of the session can neither
+// open the objects nor make them first to catch a later start's arguments.
+class OwnerOnlySecurity {
+public:
+    bool prepare() {
+        UniqueHandle token;
+        HANDLE opened = nullptr;
+        DWORD size = 0;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+            return false;
+        }
+        token.reset(opened);
+        ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+        user_.resize(size);
+        if (size == 0 || !::GetTokenInformation(token.get(), TokenUser, user_.data(), size, &size)) {
+            return false;
+        }
+        PSID sid = user();
+        acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(sid));
+        auto* acl = reinterpret_cast<ACL*>(acl_.data());
+        return ::InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) &&
+               ::AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sid) &&
+               ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+               ::SetSecurityDescriptorOwner(&descriptor_, sid, FALSE) &&
+               ::SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
+    }
+    SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+    // Whether an object that already existed is this user's.
+    bool owns(HANDLE object) {
+        PSID owner = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                              nullptr, &descriptor) != ERROR_SUCCESS) {
+            return false;
+        }
+        bool same = owner != nullptr && ::EqualSid(owner, user());
+        ::LocalFree(descriptor);
+        return same;
+    }
+
+private:
+    PSID user() { return reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid; }
+
+    std::vector<BYTE> user_;
+    std::vector<BYTE> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), &descriptor_, FALSE};
+};
 
 // What both sides share: the block, the slot mutex and the event that says
 // "the area has been copied". The two are named after the instance with a
@@ -208,17 +262,29 @@ std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string&
                                                              bool& first_instance) {
     using namespace win32;
     SharedObjects shared;
+    OwnerOnlySecurity security;
+    if (!security.prepare()) {
+        return nullptr;
+    }
+    // An object that already existed must be this user's: one that another
+    // user made (or left open to others) is not this user's first instance.
+    auto made_or_mine = [&security](UniqueHandle& object, HANDLE created) {
+        bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+        object.reset(created);
+        return object && (!existed || security.owns(object.get()));
+    };
     ::SetLastError(0);
-    shared.mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                              sizeof(InstanceBlock), instance_name.c_str()));
+    HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, security.attributes(), PAGE_READWRITE, 0,
+                                          sizeof(InstanceBlock), instance_name.c_str());
     first_instance = ::GetLastError() == 0;
-    if (!shared.mapping) {
+    if (!made_or_mine(shared.mapping, mapping) ||
+        !made_or_mine(shared.slot, ::CreateMutexA(security.attributes(), FALSE, (instance_name + "|slot").c_str())) ||
+        !made_or_mine(shared.slot_copied, ::CreateEventA(security.attributes(), FALSE, FALSE,
+                                                         (instance_name + "|copied").c_str()))) {
         return nullptr;
     }
     shared.block.reset(static_cast<InstanceBlock*>(::MapViewOfFile(shared.mapping.get(), FILE_MAP_WRITE, 0, 0, 0)));
-    shared.slot.reset(::CreateMutexA(nullptr, FALSE, (instance_name + "|slot").c_str()));
-    shared.slot_copied.reset(::CreateEventA(nullptr, FALSE, FALSE, (instance_name + "|copied").c_str()));
-    if (!shared.block || !shared.slot || !shared.slot_copied) {
+    if (!shared.block) {
         return nullptr;
     }
     if (!first_instance) {

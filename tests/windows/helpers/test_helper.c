@@ -3,7 +3,9 @@
  * re-quote it) and writes its full 32-bit exit code to EMBARK_RAW_EXIT_FILE;
  * `env NAME` prints a variable as Windows programs see it (exit 1: unset);
  * `service NAME [CONTROL]` sends the control code to the installed service, if
- * given, and prints its status record's fields after the type (exit 1: failed). */
+ * given, and prints its status record's fields after the type (exit 1: failed);
+ * `squat NAME` makes a mapping of that name as another user would (owned by
+ * LocalSystem, open to all), prints "held" and keeps it until its input ends. */
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -49,7 +51,25 @@ static int service(const char *name, const char *control) {
     return done ? 0 : 1;
 }
 
+static int squat(const char *name) {
+    SECURITY_DESCRIPTOR descriptor;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    SID_IDENTIFIER_AUTHORITY authority = {SECURITY_NT_AUTHORITY};
+    PSID system = NULL;
+    HANDLE mapping = NULL;
+    if (AllocateAndInitializeSid(&authority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system) &&
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+        SetSecurityDescriptorOwner(&descriptor, system, FALSE) && SetSecurityDescriptorDacl(&descriptor, TRUE, NULL, FALSE))
+        mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, 1052, name);
+    printf(mapping ? "held\n" : "error %lu\n", GetLastError());
+    fflush(stdout);
+    while (mapping && getchar() != EOF) {
+    }
+    return mapping ? 0 : 1;
+}
+
 int main(int argc, char **argv) {
+    if (argc == 3 && strcmp(argv[1], "squat") == 0) return squat(argv[2]);
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "service") == 0) return service(argv[2], argc == 4 ? argv[3] : NULL);
     if (argc == 2 && strcmp(argv[1], "run") == 0) return run();
     if (argc == 3 && strcmp(argv[1], "env") == 0) {
@@ -57,6 +77,6 @@ int main(int argc, char **argv) {
         if (value) fputs(value, stdout);
         return value ? 0 : 1;
     }
-    fputs("usage: test_helper run | env NAME | service NAME [CONTROL]\n", stderr);
+    fputs("usage: test_helper run | env NAME | service NAME [CONTROL] | squat NAME\n", stderr);
     return 2;
 }
