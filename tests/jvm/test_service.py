@@ -5,6 +5,7 @@ import signal
 import socket
 import subprocess
 import unittest
+import uuid
 
 from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher
 
@@ -18,7 +19,7 @@ class ServiceOnLinux(unittest.TestCase):
                            "[Application]\nApplication Type=service\n")
         notifications = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
         self.addCleanup(notifications.close)
-        name = f"embark-test-{os.getpid()}-{id(app)}"
+        name = f"embark-test-{uuid.uuid4().hex}"  # ids are reused while the last socket is open
         notifications.bind("\0" + name)
         notifications.settimeout(60)
         process = subprocess.Popen([app.executable, "a", "b"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
