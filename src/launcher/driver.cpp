@@ -14,7 +14,8 @@ namespace embark {
 
 namespace {
 
-// Writes the runtime folder chosen in the dialog where the next start reads it.
+// Writes the runtime folder chosen in the dialog where the next start reads it
+// (never a service's: a service shows no dialog).
 void remember_runtime_folder(platform::System& system, const Messages& messages,
                              const LauncherState& state, const std::string& runtime_home) {
     std::string local_file;
@@ -22,7 +23,7 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
         return;
     }
     std::string target = local_file;
-    if (system.process.keeps_per_user_settings_file() && !state.service) {
+    if (system.process.keeps_per_user_settings_file()) {
         target = per_user_settings_file_path(system, messages, state, true);
     }
     if (!target.empty()) {
@@ -77,7 +78,8 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 
     std::string message = missing_runtime_message(messages, state.runtime);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, choice) != dialog_ok) {
+    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, !state.service, choice) !=
+        dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;
