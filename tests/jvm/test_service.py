@@ -1,11 +1,10 @@
 """Service operation through the Linux launcher and OpenJDK 17, with the example service Heartbeat: the foreground,
-stop() on SIGTERM, SIGINT and SIGHUP, and systemd's READY=1 and STOPPING=1 on a notification socket the test listens on."""
+stop() on SIGTERM, SIGINT and SIGHUP, and systemd's READY=1 and STOPPING=1 on a notification socket the test binds."""
 import os
 import signal
 import socket
 import subprocess
 import unittest
-import uuid
 
 from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher
 
@@ -19,7 +18,7 @@ class ServiceOnLinux(unittest.TestCase):
                            "[Application]\nApplication Type=service\n")
         notifications = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
         self.addCleanup(notifications.close)
-        name = f"embark-test-{uuid.uuid4().hex}"  # ids are reused while the last socket is open
+        name = os.path.basename(app.root)  # a fresh temporary folder: unique while the socket is open
         notifications.bind("\0" + name)
         notifications.settimeout(60)
         process = subprocess.Popen([app.executable, "a", "b"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
