@@ -32,8 +32,8 @@ std::string service_name_for(std::string_view executable_path, char separator, c
 // Forms the service name; false (reported) when the executable path cannot be had.
 bool prepare_service(platform::System& system, const Messages& messages, ServiceContext& context);
 // Serves the service until the application has ended: 0 when main ran, -1
-// when the start failed or the process was not started as a service (which
-// only a start that has not failed yet is told about).
+// when the start failed or the process was not started as a service (said
+// on the console unless the start had failed, and said why, already).
 int run_service_dispatcher(platform::System& system, const Messages& messages, ServiceContext& context);
 
 } // namespace embark
