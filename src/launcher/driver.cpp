@@ -14,7 +14,8 @@ namespace embark {
 
 namespace {
 
-// Writes the runtime folder chosen in the dialog where the next start reads it.
+// Writes the runtime folder chosen in the dialog where the next start reads it
+// (never a service's: a service shows no dialog).
 void remember_runtime_folder(platform::System& system, const Messages& messages,
                              const LauncherState& state, const std::string& runtime_home) {
     std::string local_file;
@@ -22,12 +23,23 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
         return;
     }
     std::string target = local_file;
-    if (system.process.keeps_per_user_settings_file() && !state.service) {
+    if (system.process.keeps_per_user_settings_file()) {
         target = per_user_settings_file_path(system, messages, state, true);
     }
     if (!target.empty()) {
         system.profiles.write(target, section::java_runtime, key::jre_path, runtime_home);
     }
+}
+
+// Whether the settings file is missing or has no name, so that the process
+// may be a service although the settings do not say so. Silent: a missing
+// executable path has been reported already.
+bool settings_unknown(platform::System& system) {
+    std::string executable, file;
+    unsigned long error = 0;
+    return system.process.executable_path(executable, error) &&
+           (!settings_file_path_for(executable, system.paths, system.code_page, file) ||
+            !system.files.entry_exists(file));
 }
 
 } // namespace
@@ -77,7 +89,8 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 
     std::string message = missing_runtime_message(messages, state.runtime);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, choice) != dialog_ok) {
+    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, !state.service, choice) !=
+        dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;
@@ -114,24 +127,29 @@ int run_launcher(platform::System& system) {
     system.process.use_system_default_locale();
 
     int exit_code;
-    if (!initialise(system, messages, state)) {
-        exit_code = exit_failure_code;
-    } else if (state.service) {
+    bool initialised = initialise(system, messages, state);
+    if (initialised && !state.service) {
+        exit_code = run_step(system, messages, state);
+    } else if (initialised || state.service || settings_unknown(system)) {
+        // A service that failed to start says so to the manager; without
+        // settings only the dispatcher can tell whether this is a service.
         ServiceContext service{};
-        service.run_step = [&](const std::vector<std::string>& service_arguments) {
-            state.arguments.insert(state.arguments.end(), service_arguments.begin(), service_arguments.end());
-            int code = run_step(system, messages, state);
-            // The service has stopped once the application's last thread has:
-            // until then a stop request still reaches it.
-            state.vm.destroy();
-            return code;
-        };
+        if (initialised) {
+            service.run_step = [&](const std::vector<std::string>& service_arguments) {
+                state.arguments.insert(state.arguments.end(), service_arguments.begin(), service_arguments.end());
+                int code = run_step(system, messages, state);
+                // The service has stopped once the application's last thread has:
+                // until then a stop request still reaches it.
+                state.vm.destroy();
+                return code;
+            };
+        }
         service.machine = state.vm.presence();
         service.main_class = state.vm_settings.main_class;
         exit_code = prepare_service(system, messages, service) ? run_service_dispatcher(system, messages, service)
                                                                 : exit_failure_code;
     } else {
-        exit_code = run_step(system, messages, state);
+        exit_code = exit_failure_code;
     }
     teardown(state);
     return exit_code;

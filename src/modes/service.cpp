@@ -52,6 +52,14 @@ public:
         if (!host_.register_control_handler(context_.service_name)) {
             return;
         }
+        if (!context_.run_step) {
+            // Stopped straight from start pending, with the failure's code, is
+            // how the manager and its log show a start that failed.
+            platform::Locked locked(lock_);
+            status_ = {win32_own_process, stopped, 0, service_specific_error, failed_start_code, 0, 0};
+            host_.report(status_);
+            return;
+        }
         {
             platform::Locked locked(lock_);
             status_ = {win32_own_process, running, accepts_stop_and_shutdown, 0, 0, 0, 0};
@@ -131,7 +139,9 @@ int run_service_dispatcher(platform::System& system, const Messages& messages, S
     case platform::ServiceHost::Dispatch::served:
         return run->application_ran() ? 0 : -1;
     case platform::ServiceHost::Dispatch::not_a_service:
-        messages.print_error(messages.load(MessageId::not_started_as_service));
+        if (context.run_step) { // a failed start has said why already
+            messages.print_error(messages.load(MessageId::not_started_as_service));
+        }
         break;
     case platform::ServiceHost::Dispatch::failed:
         break;

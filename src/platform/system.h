@@ -197,7 +197,7 @@ public:
 
 // Service operation. On Windows the service control manager runs the process
 // as a service; on POSIX the process stands in for it in the foreground, as a
-// systemd service runs, and a stop request is SIGTERM or SIGINT.
+// systemd service runs, and a stop request is SIGTERM, SIGINT or SIGHUP.
 constexpr uint32_t service_control_stop = 1;
 constexpr uint32_t service_control_shutdown = 5;
 constexpr uint32_t service_stop_pending = 3;

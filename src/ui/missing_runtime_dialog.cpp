@@ -5,9 +5,9 @@
 
 namespace embark {
 
-int show_missing_runtime_dialog(platform::System& system, const Messages& messages,
-                                const std::string& message, JvmType jvm_type, RuntimeChoice& choice) {
-    if (!system.has_dialogs) {
+int show_missing_runtime_dialog(platform::System& system, const Messages& messages, const std::string& message,
+                                JvmType jvm_type, bool attended, RuntimeChoice& choice) {
+    if (!system.has_dialogs || !attended) {
         messages.print_error(message + " " + java_download_address);
         return dialog_failed;
     }

@@ -1,5 +1,5 @@
 """Service operation through the Linux launcher and OpenJDK 17, with the example service Heartbeat: the foreground,
-stop() on SIGTERM and SIGINT, and systemd's READY=1 and STOPPING=1 on a notification socket the test listens on."""
+stop() on SIGTERM, SIGINT and SIGHUP, and systemd's READY=1 and STOPPING=1 on a notification socket the test binds."""
 import os
 import signal
 import socket
@@ -18,7 +18,7 @@ class ServiceOnLinux(unittest.TestCase):
                            "[Application]\nApplication Type=service\n")
         notifications = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
         self.addCleanup(notifications.close)
-        name = f"embark-test-{os.getpid()}-{id(app)}"
+        name = os.path.basename(app.root)  # a fresh temporary folder: unique while the socket is open
         notifications.bind("\0" + name)
         notifications.settimeout(60)
         process = subprocess.Popen([app.executable, "a", "b"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -27,7 +27,7 @@ class ServiceOnLinux(unittest.TestCase):
         return process, notifications
 
     def test_a_stop_signal_calls_stop_on_an_attached_thread(self):
-        for stop_signal in (signal.SIGTERM, signal.SIGINT):
+        for stop_signal in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
             process, notifications = self.start()
             self.assertEqual(notifications.recv(64), b"READY=1")  # the machine exists: its handlers were taken back
             self.assertEqual(process.stdout.readline(), "running a b heartbeat\n")

@@ -1,8 +1,9 @@
-// Service operation's portable logic against a scripted service host: the status reports, a failed start, the
-// arguments, the controls, a start from a console.
+// Service operation's portable logic against a scripted service host: the status reports, a failed start (also one
+// before the service runs), the arguments, the controls, a start from a console.
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
+#include "launcher/driver.h"
 #include "modes/service.h"
 
 namespace embark {
@@ -15,16 +16,16 @@ using Status = std::array<uint32_t, 7>;
 struct ScriptedHost final : platform::ServiceHost {
     Dispatch outcome = Dispatch::served;
     bool registers = true, reports = true, late_stop = false;
-    std::vector<uint32_t> controls;
+    std::string name = "tool.exe";
     std::vector<Status> reported;
     const Callbacks* callbacks = nullptr;
-    Dispatch dispatch(const std::string& name, const Callbacks& given) override {
+    Dispatch dispatch(const std::string& served_name, const Callbacks& given) override {
         callbacks = &given;
         if (outcome == Dispatch::served) given.main({"Installed Name", "p1"});
         if (outcome == Dispatch::served && late_stop) given.control(1); // a signal after main, on POSIX
-        return name == "tool.exe" ? outcome : Dispatch::failed;
+        return served_name == name ? outcome : Dispatch::failed;
     }
-    bool register_control_handler(const std::string& name) override { return registers && name == "tool.exe"; }
+    bool register_control_handler(const std::string& given) override { return registers && given == name; }
     bool report(const platform::ServiceStatus& s) override {
         reported.push_back({s.service_type, s.current_state, s.controls_accepted, s.win32_exit_code,
                             s.service_specific_exit_code, s.check_point, s.wait_hint});
@@ -33,51 +34,60 @@ struct ScriptedHost final : platform::ServiceHost {
     void machine_ready() override {}
 };
 
+const Status running{16, 4, 5, 0, 0, 0, 0}, pending{16, 3, 5, 0, 0, 0, 3000}, stopped{16, 1, 5, 0, 0, 0, 0},
+    failed{16, 1, 5, 1066, 1, 0, 0}, pending_stopped{16, 1, 5, 0, 0, 0, 3000}, failed_early{16, 1, 0, 1066, 1, 0, 0};
+using D = platform::ServiceHost::Dispatch;
+
 TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
-    const Status running{16, 4, 5, 0, 0, 0, 0}, pending{16, 3, 5, 0, 0, 0, 3000}, stopped{16, 1, 5, 0, 0, 0, 0},
-        failed{16, 1, 5, 1066, 1, 0, 0}, pending_stopped{16, 1, 5, 0, 0, 0, 3000};
-    using D = platform::ServiceHost::Dispatch;
-    struct Case {
-        D outcome;
-        bool registers, reports;
-        int run_step_code;
-        std::vector<uint32_t> controls; // sent while the application runs
-        std::vector<Status> reported;
-        int exit_code, stop_threads;
-        bool ran;
-    } cases[] = {
+    // outcome, registers, reports, run step's code, controls sent while it runs, reported, exit code, stop threads, ran
+    const std::tuple<D, bool, bool, int, std::vector<uint32_t>, std::vector<Status>, int, int, bool> cases[] = {
         {D::served, true, true, 0, {}, {running, stopped}, 0, 0, true},
         {D::served, true, true, 0, {99}, {running, running, stopped, stopped}, 0, 0, true}, // 99: a stop after main
         {D::served, true, true, -1, {}, {running, failed}, -1, 0, true},
-        {D::served, true, true, 0, {4, 1, 4, 5, 2}, {running, running, pending, pending, pending, pending,
-                                                     pending_stopped}, 0, 2, true},
+        {D::served, true, true, 0, {4, 1, 4, 5, 2}, {running, running, pending, pending, pending, pending, pending_stopped},
+         0, 2, true},
         {D::served, true, false, 0, {}, {running}, -1, 0, false},  // the first report fails: nothing runs
         {D::served, false, true, 0, {}, {}, -1, 0, false},         // no handler: nothing runs, nothing reported
         {D::not_a_service, true, true, 0, {}, {}, -1, 0, false},
-        {D::failed, true, true, 0, {}, {}, -1, 0, false},
-    };
-    for (const Case& c : cases) {
+        {D::failed, true, true, 0, {}, {}, -1, 0, false}};
+    for (const auto& [outcome, registers, reports, code, controls, reported, exit_code, stop_threads, ran] : cases) {
         testing::FakeSystem fake;
         ScriptedHost host;
-        host.outcome = c.outcome, host.registers = c.registers, host.reports = c.reports;
-        host.late_stop = c.controls == std::vector<uint32_t>{99};
+        host.outcome = outcome, host.registers = registers, host.reports = reports;
+        host.late_stop = controls == std::vector<uint32_t>{99};
         fake.system.services = &host;
         Strings arguments;
         ServiceContext context{[&](const Strings& given) {
                                    arguments = given;
-                                   for (uint32_t control : c.controls) host.callbacks->control(control);
-                                   return c.run_step_code;
+                                   for (uint32_t control : controls) host.callbacks->control(control);
+                                   return code;
                                },
                                std::make_shared<MachinePresence>(), "App", ""};
         ASSERT_TRUE(prepare_service(fake.system, Messages(fake.system), context));
-        EXPECT_EQ(run_service_dispatcher(fake.system, Messages(fake.system), context), c.exit_code);
-        EXPECT_EQ(host.reported, c.reported) << c.controls.size();
-        EXPECT_EQ(fake.thread_starts, c.stop_threads);
-        EXPECT_EQ(arguments, c.ran ? Strings({"Installed Name", "p1"}) : Strings());
-        EXPECT_EQ(fake.output, c.outcome == D::not_a_service
-                                   ? "Error: This program runs as a Windows service: install it with sc create and "
-                                     "start it with sc start, not from a console. \n"
-                                   : "");
+        EXPECT_EQ(run_service_dispatcher(fake.system, Messages(fake.system), context), exit_code);
+        EXPECT_EQ(host.reported, reported) << controls.size();
+        EXPECT_EQ(fake.thread_starts, stop_threads);
+        EXPECT_EQ(arguments, ran ? Strings({"Installed Name", "p1"}) : Strings());
+        EXPECT_EQ(fake.output.find("runs as a Windows service") != std::string::npos, outcome == D::not_a_service);
+    }
+}
+
+TEST(ServiceTest, AStartThatFailsBeforeTheServiceRunsIsReportedThere) {
+    const std::string no_main = "Error: Main class was not specified in INI file. \n";
+    const std::tuple<const char*, std::optional<std::string>, D, bool, std::string> cases[] = { // settings, reported
+        {"C:\\Apps\\tool.exe", "Application Type=service", D::served, true, no_main},
+        {"C:\\Apps\\tool.exe", std::nullopt, D::served, true, no_main}, // no settings: the dispatcher tells
+        {"C:\\Apps\\tool", std::nullopt, D::served, true, ""},
+        {"C:\\Apps\\tool.exe", std::nullopt, D::not_a_service, false, no_main}, // a console start, as ever
+        {"C:\\Apps\\tool.exe", "Application Type=Service", D::served, false, no_main}}; // no service: no dispatch
+    for (const auto& [executable, settings, outcome, reported, output] : cases) {
+        testing::FakeSystem fake;
+        ScriptedHost host;
+        host.outcome = outcome, host.name = executable + 8, fake.executable = executable, fake.system.services = &host;
+        if (settings) fake.put_file("C:\\Apps\\tool.ini", "[Application]\n" + *settings);
+        EXPECT_EQ(run_launcher(fake.system), -1);
+        EXPECT_EQ(host.reported, std::vector<Status>(reported, failed_early));
+        EXPECT_EQ(fake.output, output) << executable << " " << settings.value_or("-");
     }
 }
 

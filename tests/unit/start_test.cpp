@@ -126,6 +126,8 @@ TEST(DriverTest, StartsThatFindNoRuntime) {
          "Error: Windows exception: failed to get the module path (errno = -2147467259).\n \n"},
         {"C:\\Apps\\tool.exe", 0, true, "JVM Type=server", ""}, // the registry's 1.6 has a client VM only
         {"C:\\Apps\\tool.exe", 0, false, "JVM Type=server", no_runtime + "with a server JVM (latest version)" + from},
+        {"C:\\Apps\\tool.exe", 0, true, "JVM Type=server\n[Application]\nApplication Type=service", // no dialog
+         no_runtime + "with a server JVM (latest version)" + from},
         {"C:\\Apps\\tool.exe", 0, false, "Minimum Version=1.4\nMaximum Version=1.5",
          no_runtime + "(version between 1.4 and 1.5)" + from}};
     for (const auto& [executable, error, dialogs, lines, output] : cases) {

@@ -8,23 +8,24 @@ import unittest
 from embark_harness import ARCH, WINE64, AppFolder, Wine, windows_helper, windows_launcher
 from test_vm_wine import install_double
 
-RUNNING, STOP_PENDING, STOPPED = "4 5 0 0 0 0", "3 5 0 0 0 3000", "1 5 0 0 0 {}"
+RUNNING, STOP_PENDING, STOPPED, FAILED = "4 5 0 0 0 0", "3 5 0 0 0 3000", "1 5 0 0 0 {}", "1 0 1066 1 0 0"
 
 
 class ServiceUnderWine(unittest.TestCase):
-    def install(self, scenario):
-        """tool.exe, installed as "embark test <n>" with "cmd" on its command line; the scenario may name
-        {hold} and {created}, files the test makes to let main end or the creation go on."""
+    def install(self, scenario, drop=None):
+        """tool.exe, installed as "embark test <n>" with "cmd" on its command line and `drop` commented out of its
+        settings ("": none); the scenario may name {hold} and {created}: files that let main end or creation go on."""
         app, self.wine = AppFolder(self, windows_launcher(ARCH), "tool.exe"), Wine()
         library = pathlib.Path(app.path("jre", "bin", "server"))
         install_double(app.path("jre"))
-        app.write_settings(f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\n"
-                           "Main Class=com.example.App\n[Class Path]\nClass Path=app.jar\n"
-                           "[Application]\nApplication Type=service\n")
+        if drop != "":
+            app.write_settings((f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\n"
+                                "Main Class=com.example.App\n[Class Path]\nClass Path=app.jar\n"
+                                "[Application]\nApplication Type=service\n").replace(f"\n{drop}=", "\n;"))
         app.hold, app.created, app.record = (library / name for name in ("hold", "created", "record"))
         (library / "scenario").write_text(scenario.format(hold=Wine.windows_path(app.hold),
                                                           created=Wine.windows_path(app.created)))
-        app.name = f"embark test {ARCH} {id(app)}"
+        app.name = f"embark test {ARCH} {pathlib.Path(app.root).name}"
         self.sc("create", app.name, "binpath=", Wine.windows_path(app.executable) + " cmd")
         self.addCleanup(lambda: (app.hold.touch(), app.created.touch(), self.wait_for(app, STOPPED[:2]),
                                  self.sc("delete", app.name)))
@@ -80,11 +81,14 @@ class ServiceUnderWine(unittest.TestCase):
         record = self.recorded(app)
         self.assertLess(record.index("created"), record.index("\nstop "))
 
-    def test_the_end_of_main_or_a_failed_start_stops_the_service(self):
-        for scenario, status in [("", STOPPED.format(0)), ("create:-1", "1 5 1066 1 0 0")]:
-            app = self.install(scenario)
-            self.sc("start", app.name)
-            self.wait_for(app, status, "destroy" if not scenario else "create ")
+    def test_the_end_of_main_or_a_failed_start_stops_the_service_and_no_dialog_shows(self):
+        for scenario, drop, status, text in [("", None, STOPPED.format(0), "destroy"), ("create:-1", None,
+                                             "1 5 1066 1 0 0", "create "), ("", "Main Class", FAILED, ""),
+                                             ("", "JRE Path", FAILED, ""), ("", "", FAILED, "")]:
+            with self.subTest(scenario=scenario, drop=drop):
+                app = self.install(scenario, drop)
+                self.sc("start", app.name)
+                self.wait_for(app, status, text)
 
     def test_started_from_a_console_it_says_so_and_exits_with_minus_one(self):
         app = self.install("")

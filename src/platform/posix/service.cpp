@@ -1,6 +1,6 @@
 // A service on POSIX runs in the foreground, as systemd runs a service of
-// type notify or simple. SIGTERM and SIGINT are its stop requests: their
-// handler only writes a byte to a pipe, which the dispatching thread reads.
+// type notify or simple. SIGTERM, SIGINT and SIGHUP are its stop requests:
+// their handler only writes a byte to a pipe, which the dispatching thread reads.
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -25,6 +25,9 @@ constexpr char stop_request = 's';
 constexpr char main_returned = 'q';
 
 std::atomic<int> request_pipe{-1}; // the write end, for the signal handler
+// A hangup that the process was started to ignore (nohup) stays ignored, as
+// the machine itself would leave it.
+bool hangup_ignored = false;
 
 void on_stop_signal(int) {
     int saved_errno = errno;
@@ -43,6 +46,9 @@ void set_stop_signal_handler(void (*handler)(int)) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    if (!hangup_ignored) {
+        ::sigaction(SIGHUP, &action, nullptr);
+    }
 }
 
 // A state line for systemd, when it runs the process with a notification
@@ -89,6 +95,8 @@ ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_nam
     }
     posix::UniqueFd read_end(ends[0]), write_end(ends[1]);
     request_pipe.store(write_end.get());
+    struct sigaction hangup {};
+    hangup_ignored = ::sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler == SIG_IGN;
     set_stop_signal_handler(on_stop_signal);
 
     ServiceMainStart start{callbacks, service_name, write_end.get()};
