@@ -1,4 +1,5 @@
-"""Single instance under Wine with the stand-in jvm.dll: later starts hand their arguments to secondaryMain."""
+"""Single instance under Wine with the stand-in jvm.dll: later starts hand their arguments to secondaryMain. What
+the arguments and answers become is proven with the real machine on Linux; here, the Windows channel."""
 import pathlib
 import subprocess
 import threading
@@ -19,9 +20,8 @@ class SingleInstanceUnderWine(unittest.TestCase):
             self.addCleanup(squatter.wait, 60), self.addCleanup(squatter.stdin.close)
             self.assertEqual(squatter.stdout.readline().strip(), b"held")
         install_double(app.path("jre"))
-        app.settings = (f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\n"
-                        "Main Class=com.example.App\n[Class Path]\nClass Path=app.jar\n[Application]\n")
-        app.write_settings(app.settings + "Single Instance=yes\n")
+        app.write_settings(f"[Java Runtime Environment]\nJRE Path={Wine.windows_path(app.path('jre'))}\nMain Class="
+                           "com.example.App\n[Class Path]\nClass Path=app.jar\n[Application]\nSingle Instance=yes\n")
         app.record, hold, app.created = (pathlib.Path(app.path(name)) for name in ("record", "hold", "created"))
         end = self.background(app, "tool", EMBARK_JVM_DOUBLE_RECORD=Wine.windows_path(app.record),
                               EMBARK_JVM_DOUBLE_SCENARIO=f"{scenario} hold:{Wine.windows_path(hold)}".replace(
@@ -54,15 +54,6 @@ class SingleInstanceUnderWine(unittest.TestCase):
                 f"detach {thread}"), f"leaks 0 {thread}" in record), (int(count), True, True))
         return lists
 
-    def test_later_starts_hand_over_their_arguments(self):
-        for form, cases in [("I", [("tool", 0, [""]), ('tool 7 "" b', 7, ["7"]), ("tool -2", 4294967294, ["-2"]),
-                                   ("tool " + "x" * 1038, 0, ["x" * 1038]), ("tool " + "x" * 1039, 4294967295, None)]),
-                            ("V", [('tool "" b', 0, ["", "b"])])]:
-            app = self.first("int" if form == "I" else "")
-            self.assertEqual([self.start(app, line) for line, _, _ in cases], [code for _, code, _ in cases])
-            self.assertEqual(self.forwarded(app), [(form, lst) for _, _, lst in cases if lst is not None])
-            self.assertEqual(app.end(), 0)
-
     def test_twenty_at_once_each_arrive_once_and_whole(self):
         app = self.first()
         with ThreadPoolExecutor(20) as pool:
@@ -82,14 +73,6 @@ class SingleInstanceUnderWine(unittest.TestCase):
         app.created.touch()
         self.assertEqual(waiting(), 5)
         self.assertLess(app.record.read_text().index("created"), app.record.read_text().index("attach"))
-
-    def test_the_gate_is_off_unless_exactly_yes_and_never_for_a_service(self):
-        app = self.first()
-        for lines, code in [("Single Instance=Yes", 0), ("Single Instance=1", 0),
-                            ("Application Type=service\nSingle Instance=yes", 4294967295)]:
-            app.write_settings(app.settings + lines + "\n")  # read by the next start only
-            self.assertEqual(self.start(app, "tool 5"), code, lines)
-        self.assertEqual(self.forwarded(app), [])
 
     def test_a_block_another_user_made_leaves_every_start_on_its_own(self):
         app = self.first(squatted=True)  # main runs: no later start waits on the other user's block
