@@ -20,6 +20,7 @@ public:
     void create_directory(const std::string& path) override;
     void set_current_directory(const std::string& path) override;
     bool same_file(const std::string& a, const std::string& b) override;
+    std::string read_start(const std::string& path, size_t size) override;
 };
 
 class NativeProcess final : public Process {

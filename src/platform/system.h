@@ -43,6 +43,8 @@ public:
     virtual void set_current_directory(const std::string& path) = 0;
     // Whether two file names name one file, as the system compares paths.
     virtual bool same_file(const std::string& a, const std::string& b) = 0;
+    // The first `size` bytes of a file, fewer when it is shorter; empty when it cannot be read.
+    virtual std::string read_start(const std::string& path, size_t size) = 0;
 };
 
 class Process {
@@ -243,6 +245,15 @@ struct PathConventions {
     bool executables_without_extension;
 };
 
+// A kind of machine code as executable files name it: their format and the
+// machine number in their header (PE: 0x8664 x64, 0x14C x86; ELF: 62 x86-64).
+struct MachineType {
+    enum class Format : uint8_t { unknown, pe, elf };
+    Format format = Format::unknown;
+    uint16_t number = 0;
+    bool operator==(const MachineType&) const = default;
+};
+
 // Where a Java runtime keeps its virtual machine library, relative to its home.
 struct RuntimeLayout {
     const char* library_folder;  // "bin": bin\server\jvm.dll
@@ -253,6 +264,7 @@ struct RuntimeLayout {
     // where libraries are not found through the search path, the runtime's
     // tools in its home's bin folder.
     bool search_path_entry_is_home_bin;
+    MachineType machine; // of this build: the only one whose libraries it can load
 };
 
 struct System {

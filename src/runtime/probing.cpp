@@ -2,6 +2,7 @@
 
 #include "core/ansi_text.h"
 #include "core/executable.h"
+#include "runtime/library_machine.h"
 
 namespace embark {
 
@@ -15,6 +16,14 @@ std::string probe_path(const platform::System& system, const char* vm_kind) {
     path.push_back(separator);
     path.append(system.runtime.library_file);
     return path;
+}
+
+// A library built for another machine cannot be loaded, so it counts as none.
+// One whose machine cannot be told is given the benefit of the doubt.
+bool loadable_here(platform::System& system, const std::string& library) {
+    platform::MachineType machine = library_machine(system.files.read_start(library, library_header_size));
+    const platform::MachineType::Format unknown = platform::MachineType::Format::unknown;
+    return machine.format == unknown || system.runtime.machine.format == unknown || machine == system.runtime.machine;
 }
 
 } // namespace
@@ -35,7 +44,7 @@ VmLibrary find_vm_library(platform::System& system, const std::string& runtime_h
     }
     for (size_t i = 0; i < count; ++i) {
         std::string candidate = runtime_home + probe_path(system, kinds[i]);
-        if (system.files.entry_exists(candidate)) {
+        if (system.files.entry_exists(candidate) && loadable_here(system, candidate)) {
             return VmLibrary{candidate, std::string_view(kinds[i]) == "server"};
         }
     }

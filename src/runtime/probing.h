@@ -16,7 +16,8 @@ struct VmLibrary {
 };
 
 // Probes below `runtime_home` (a folder ending in a separator, or empty for
-// the current directory) in the order the JVM type asks for.
+// the current directory) in the order the JVM type asks for; a library built
+// for another machine than this build's counts as none.
 VmLibrary find_vm_library(platform::System& system, const std::string& runtime_home, JvmType jvm_type);
 
 // The runtime home of a remembered folder: the folder with a separator appended.

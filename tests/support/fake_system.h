@@ -48,6 +48,7 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     void create_directory(Text path) override { created.push_back(path); }
     void set_current_directory(Text path) override { made_current.push_back(path); }
     bool same_file(Text a, Text b) override { return a == b; }
+    std::string read_start(Text path, size_t size) override { return files.count(path) ? files[path].substr(0, size) : ""; }
     std::string executable = "C:\\Apps\\tool.exe";
     unsigned long error = 0; // not 0: the executable path is unavailable
     std::optional<std::string> raw_command_line;
@@ -104,8 +105,9 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     }
     FakeCodePage code_page;
     platform::NativeResources resources;
-    platform::System system{{'\\', ';', "Path", false}, {"bin", "jvm.dll", "bin\\java.dll", false}, *this, *this, *this,
-                            *this, code_page, resources, *this, *this, *this, *this, *this, true};
+    platform::System system{{'\\', ';', "Path", false}, {"bin", "jvm.dll", "bin\\java.dll", false,
+                            {platform::MachineType::Format::pe, 0x8664}}, *this, *this, *this, *this, code_page, resources,
+                            *this, *this, *this, *this, *this, true};
 };
 
 } // namespace embark::testing

@@ -5,6 +5,7 @@
 #include "fake_system.h"
 #include "launcher/driver.h"
 #include "launcher/settings.h"
+#include "runtime/library_machine.h"
 #include "runtime/probing.h"
 #include "runtime/registry_search.h"
 
@@ -15,6 +16,19 @@ using testing::Strings;
 const std::string jdk = "Software\\JavaSoft\\Java Development Kit\\", jre = "Software\\JavaSoft\\Java Runtime Environment\\",
                   jrockit_jre = "Software\\JRockit\\Java Runtime Environment\\", zero(1, '\0'),
                   jrockit_jdk = "Software\\JRockit\\Java Development Kit\\";
+
+TEST(RuntimeSearchTest, ALibraryOfAnotherMachineCountsAsNone) {
+    using F = platform::MachineType::Format;
+    // MZ, the PE header's offset 0x40 at 0x3C, "PE\0\0" there and the machine word (x64, x86); an x86-64 ELF header.
+    const std::string pe = "MZ" + std::string(0x3A, '\0') + "@" + std::string(3, '\0') + std::string("PE\0\0", 4),
+                      x64 = pe + "\x64\x86", x86 = pe + "L" + '\1', elf = "\x7F" "ELF\2\1\1" + std::string(11, '\0') + ">";
+    const std::pair<std::string, platform::MachineType> cases[] = {{x64, {F::pe, 0x8664}}, {x86, {F::pe, 0x14C}},
+        {pe + "L", {}}, {"ZM" + x86.substr(2), {}}, {elf + '\0', {F::elf, 62}}, {elf, {}}}; // cut off, not MZ, cut off
+    for (const auto& [start, machine] : cases) EXPECT_TRUE(library_machine(start) == machine) << ::testing::PrintToString(start);
+    testing::FakeSystem fake; // an x64 build
+    fake.put_file("J\\bin\\client\\jvm.dll", x86), fake.put_file("J\\bin\\server\\jvm.dll", x64);
+    EXPECT_EQ(find_vm_library(fake.system, "J\\", JvmType::any).path, "J\\bin\\server\\jvm.dll"); // past the x86 client
+}
 
 TEST(RuntimeSearchTest, VmLibraryInTheOrderOfTheJvmTypeAndThePrivateRuntime) {
     const std::tuple<Strings, JvmType, std::string> cases[] = {{{"client", "server"}, JvmType::any, "client"},

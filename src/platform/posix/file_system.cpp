@@ -1,7 +1,9 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/posix/posix_system.h"
+#include "platform/posix/unique_file.h"
 
 namespace embark::platform {
 
@@ -28,6 +30,21 @@ bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
     struct stat second;
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
+    posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string bytes(size, '\0');
+    size_t filled = 0;
+    while (file.get() >= 0 && filled < size) {
+        ssize_t got = ::read(file.get(), bytes.data() + filled, size - filled);
+        if (got <= 0) {
+            break;
+        }
+        filled += static_cast<size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
 }
 
 } // namespace embark::platform

@@ -1,6 +1,20 @@
+#include <windows.h>
+
 #include "platform/win32/win32_system.h"
 
 namespace embark::platform {
+
+namespace {
+
+// As the header of this executable's image in memory names it.
+MachineType own_machine() {
+    auto* image = reinterpret_cast<const BYTE*>(::GetModuleHandleA(nullptr));
+    auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        image + reinterpret_cast<const IMAGE_DOS_HEADER*>(image)->e_lfanew);
+    return {MachineType::Format::pe, headers->FileHeader.Machine};
+}
+
+} // namespace
 
 System& native_system() {
     static win32::Win32ProfileFiles profiles;
@@ -18,7 +32,7 @@ System& native_system() {
     static NativeServiceHost services;
     static System system{
         {'\\', ';', "Path", false},
-        {"bin", "jvm.dll", "bin\\java.dll", false},
+        {"bin", "jvm.dll", "bin\\java.dll", false, own_machine()},
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
         registry, true, &instances, &services};
     return system;

@@ -511,8 +511,12 @@ LRESULT Hyperlink::handle(UINT message, WPARAM wparam, LPARAM lparam) {
             navigate();
         }
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+        // Enter is the link's own, as Space is: the dialog would press its default button instead.
+        const auto* key = reinterpret_cast<const MSG*>(lparam);
+        bool enter = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+        return DLGC_WANTCHARS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_SETCURSOR: {
         POINT point;
         if (::GetCursorPos(&point) && ::ScreenToClient(window_, &point) && over_link(point)) {

@@ -1,12 +1,12 @@
 /* The display tests' Windows side: `display_driver dialog` drives the launcher's "JRE Not Found" dialog, `display_driver
  * links` shows statics turned into links with different options and prints "command|notify ID CODE FROM-CONTROL" as
- * the links tell their window. Then "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", "control ID CLASS STYLE RECT TEXT" in
- * tab order (RECT: L T R B on the screen) and "ok"; each step read from standard input runs on the window's thread
- * (the dialog's input is attached to this one) and is answered with "ok" (ID 0: the window):
- *   send|post ID MSG WPARAM LPARAM, disable ID, away (the pointer to 0, 0)
- *   browse FOLDER   the folder picked through the dialog's Browse..., then "state OK-ENABLED EDIT-TEXT"
- *   point ID X Y    a move from the arrow onto the control at X, Y, then the cursor's
- *                   "cursor SYSTEM MASK-WIDTH MASK-HEIGHT HOT-X HOT-Y COLOUR MASK-BITS"
+ * the links tell their window. Then "window RECT", "work RECT", "colours WINDOWTEXT GRAYTEXT", "control ID CLASS STYLE RECT
+ * TEXT-W TEXT-H TEXT" in tab order (RECT: L T R B on the screen; TEXT-W, -H: its text's size wrapped as the control wraps
+ * it) and "ok"; each step read from standard input runs on the window's thread and is answered with "ok" (ID 0: the window):
+ *   send|post ID MSG WPARAM LPARAM, disable ID, away (the pointer to 0, 0); a post to the dialog then "focus ID CARET-ID"
+ *                   once handled (its message loop gets keys; CARET-ID: where the caret shows)
+ *   browse FOLDER   the folder picked through the dialog's Browse... (Alt+B), then "state OK-ENABLED EDIT-TEXT"
+ *   point ID X Y    a move from the arrow onto it at X, Y, then "cursor SYSTEM MASK-W MASK-H HOT-X HOT-Y COLOUR MASK-BITS"
  *   hover ID        a point at 8 and half the height, then "tooltip SHOWN TEXT" once a tooltip shows, or in 5 s */
 #include <windows.h>
 #include <commctrl.h>
@@ -83,7 +83,7 @@ static void hover(HWND control) {
 static void browse(const char *folder) {
     char shown[MAX_PATH] = "";
     for (int tries = 0; tries < 5 && lstrcmpiA(shown, folder); ++tries) {
-        PostMessageA(host, WM_COMMAND, 202, 0);
+        PostMessageA(host, WM_SYSKEYDOWN, 'B', 0x20300001); /* Alt+B */
         HWND browser;
         while (!(browser = owned_window("#32770"))) Sleep(100);
         DWORD pid;
@@ -107,8 +107,15 @@ static void run_step(const char *line) {
     std::sscanf(line, "%15s %ld %li %li %li", step, &id, &a, &b, &c);
     HWND control = id ? GetDlgItem(host, (int)id) : host;
     if (!strcmp(step, "send")) SendMessageA(control, (UINT)a, (WPARAM)b, c);
-    else if (!strcmp(step, "post")) PostMessageA(control, (UINT)a, (WPARAM)b, c);
-    else if (!strcmp(step, "disable")) EnableWindow(control, FALSE);
+    else if (!strcmp(step, "post")) { /* the dialog has handled it when a marker posted behind it to the edit box has come */
+        static LPARAM marker = 100000;
+        HWND edit = GetDlgItem(host, 201);
+        PostMessageA(control, (UINT)a, (WPARAM)b, c), PostMessageA(edit, EM_SETLIMITTEXT, ++marker, 0);
+        while (IsWindow(edit) && SendMessageA(edit, EM_GETLIMITTEXT, 0, 0) != marker) Sleep(20);
+        GUITHREADINFO input = {sizeof input, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+        GetGUIThreadInfo(GetWindowThreadProcessId(host, nullptr), &input);
+        print("focus %d %d\n", GetDlgCtrlID(input.hwndFocus), input.flags & GUI_CARETBLINKING ? GetDlgCtrlID(input.hwndCaret) : 0);
+    } else if (!strcmp(step, "disable")) EnableWindow(control, FALSE);
     else if (!strcmp(step, "away")) SetCursorPos(0, 0);
     else if (!strcmp(step, "point")) point(control, a, b);
     else if (!strcmp(step, "hover")) hover(control);
@@ -118,7 +125,9 @@ static void run_step(const char *line) {
 /* The window's place, the work area's, the text colours and the window's controls. */
 static void describe_window() {
     char name[64], text[512];
-    RECT r, work;
+    RECT r, work, need;
+    HDC dc = GetDC(host); /* with the dialog's font made anew, as fonts are the process's own */
+    SelectObject(dc, CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "MS Shell Dlg"));
     GetWindowRect(host, &r);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     print("window %ld %ld %ld %ld\nwork %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, work.left, work.top,
@@ -127,10 +136,12 @@ static void describe_window() {
     for (HWND c = GetWindow(host, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         GetClassNameA(c, name, sizeof name);
         GetWindowTextA(c, text, sizeof text);
+        GetClientRect(c, &need), DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
         GetWindowRect(c, &r);
-        print("control %d %s %08lx %ld %ld %ld %ld %s\n", (short)GetDlgCtrlID(c), name,
-              (unsigned long)GetWindowLongA(c, GWL_STYLE), r.left, r.top, r.right, r.bottom, text);
+        print("control %d %s %08lx %ld %ld %ld %ld %ld %ld %s\n", (short)GetDlgCtrlID(c), name,
+              (unsigned long)GetWindowLongA(c, GWL_STYLE), r.left, r.top, r.right, r.bottom, need.right, need.bottom, text);
     }
+    DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT))), ReleaseDC(host, dc);
 }
 
 /* The links window's steps run on its own thread: Wine drops the moves that a warp of the pointer by that thread
@@ -196,7 +207,6 @@ int main(int argc, char **argv) {
         return 0;
     }
     while (!IsWindowVisible(host = FindWindowA("#32770", "JRE Not Found"))) Sleep(100); /* once initialised, centred */
-    AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(host, nullptr), TRUE); /* for its cursor */
     SetCursorPos(0, 0); /* off the dialog: the frame buffer shows the pointer */
     return read_steps(nullptr);
 }
