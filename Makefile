@@ -19,8 +19,8 @@ DEMO_PACKAGES := cmake make g++ openjdk-17-jdk-headless
 EMULATION_PACKAGES := qemu-user-static binfmt-support
 
 # The x86 smoke subset: a start through the stand-in runtime with a command line, and the full exit code -1.
-X86_SMOKE_MODULES := test_vm_wine|test_launcher_wine
-X86_SMOKE_TESTS := test_quoted_program_name_with_blanks_is_dropped_whole test_exit_code_is_minus_one_in_full
+X86_SMOKE_MODULES := test_vm_wine
+X86_SMOKE_TESTS := test_start_hands_over_the_options_environment_and_arguments test_only_the_settings_file_named_after_the_executable_is_read
 WINE32 := /usr/lib/wine/wine
 BINFMT := /proc/sys/fs/binfmt_misc
 # i386 ELF executables and shared objects, as qemu's own binfmt table matches them.

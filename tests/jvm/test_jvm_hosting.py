@@ -1,6 +1,9 @@
 """The Linux launcher hosting Debian's OpenJDK 17: arguments, options, environment, the outcomes of main,
-the standard streams and the machine's end."""
+the standard streams and the machine's end, settings a careless installer writes; and the launcher as a user starts
+it: the settings file beside the real executable, the runtimes installed under /usr/lib/jvm."""
 import os
+import re
+import subprocess
 import unittest
 
 from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_native
@@ -8,6 +11,21 @@ from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_nat
 JAVA_HOME = os.environ.get("EMBARK_JAVA_HOME", "/usr/lib/jvm/java-17-openjdk-amd64")
 JAVA_CLASSES = os.environ.get("EMBARK_JAVA_CLASSES", "")
 OUTCOME = "com.example.Outcome"
+INSTALLED = "/usr/lib/jvm"
+
+
+def newest_installed_runtime():
+    """The home of the newest runtime folder (not a link) with a release file and a server VM."""
+    found = []
+    for name in os.listdir(INSTALLED):
+        home = os.path.join(INSTALLED, name)
+        if os.path.islink(home) or not os.path.isfile(home + "/release") or not os.path.exists(home + "/lib/server"):
+            continue
+        with open(home + "/release") as f:
+            match = re.search(r'^JAVA_VERSION="?([^"\n]*)', f.read(), re.M)
+        if match:
+            found.append(([int(number) for number in re.findall(r"\d+", match.group(1))[:4]], home))
+    return max(found)[1]
 
 
 def properties(stdout):
@@ -15,9 +33,9 @@ def properties(stdout):
 
 
 class JvmHosting(unittest.TestCase):
-    def app(self, main_class="Probe", lines=(), extra=""):
+    def app(self, main_class="Probe", lines=(), extra="", home=JAVA_HOME):  # home "": the installed runtimes
         app = AppFolder(self, linux_launcher(), "app")
-        app.write_settings("\n".join(["[Java Runtime Environment]", f"Main Class={main_class}", f"JRE Path={JAVA_HOME}",
+        app.write_settings("\n".join(["[Java Runtime Environment]", f"Main Class={main_class}", f"JRE Path={home}",
                                       *lines, "[Class Path]", f"Class Path={JAVA_CLASSES}"]) + "\n" + extra)
         return app
 
@@ -76,6 +94,61 @@ class JvmHosting(unittest.TestCase):
         self.assertEqual(result.code, 0)
         self.assertIn("out: main returns", result.stdout)
         self.assertIn("java.io.FileNotFoundException", result.stderr)
+
+
+    def test_too_small_thread_stack_is_refused_by_the_machine(self):
+        result = run_native(self.app(lines=["Virtual Machine Parameters=-Xss16k"]).executable)
+        self.assertEqual(result.code, EXIT_FAILURE_SEEN, result)
+        self.assertIn("stack size specified is too small", result.stdout + result.stderr)
+
+    def test_output_and_error_in_one_file_keep_their_order(self):
+        for error_file in ("both.log", "./both.log"):
+            app = self.app(OUTCOME, extra=f"[Application]\nOutput File=both.log\nError File={error_file}\n")
+            app.write("both.log", "old content that must go\n" * 10)
+            self.assertEqual(run_native(app.executable, cwd=app.root).code, 0)
+            with open(app.path("both.log")) as f:
+                self.assertEqual(f.read(), "out: main runs\nerr: main runs\nout: main returns\n", error_file)
+
+    def test_only_folders_with_a_library_and_a_version_are_runtimes(self):
+        if subprocess.run(["unshare", "--mount", "true"], capture_output=True).returncode != 0:
+            self.skipTest("no private mount namespace here")
+        with open(os.path.join(JAVA_HOME, "release")) as f:
+            version = next(line for line in f if line.startswith("JAVA_VERSION="))
+        app = self.app(lines=["Preferred versions=0"], home="")  # what a version without digits would match
+        # a-empty: the same version without a library; c-none: a runtime whose version has no digits.
+        app.write("jvm/a-empty/release", version)
+        app.write("jvm/c-none/release", 'JAVA_VERSION="none"\n')
+        os.makedirs(app.path("jvm", "b-real"))
+        # The launcher sees only these folders as /usr/lib/jvm, in a mount namespace of its own.
+        script = ('mount --bind "$1" "$2/b-real" && mkdir "$2/c-none/lib" && mount --bind "$1/lib" "$2/c-none/lib" '
+                  '&& mount --rbind "$2" /usr/lib/jvm && exec "$3"')
+        completed = subprocess.run(["unshare", "--mount", "sh", "-c", script, "sh", JAVA_HOME, app.path("jvm"),
+                                    app.executable], capture_output=True, text=True)
+        self.assertEqual(completed.returncode, 0, completed)
+        self.assertIn("java.home=/usr/lib/jvm/b-real\n", completed.stdout)
+
+    def test_started_through_a_link_reads_the_settings_beside_the_real_file(self):
+        app = AppFolder(self, linux_launcher(), "t" * 250)  # a path longer than the first guess of its length
+        app.write_settings("[Java Runtime Environment]\nMain Class=Hello\nMinimum Version=99\n")
+        link = os.path.join(AppFolder(self, linux_launcher(), "unused").root, "shortcut")
+        os.symlink(app.executable, link)
+        result = run_native(link)
+        self.assertEqual(result.code, EXIT_FAILURE_SEEN)
+        self.assertEqual(result.stdout, "Error: The Java Runtime Environment (JRE) was not found. Please  download and "
+                         "install a JRE (minimum version 99.0) from: https://adoptium.net/temurin/releases/ \n")
+
+    def test_installed_runtimes_by_version(self):
+        cases = [([], newest_installed_runtime()), (["Preferred versions=17"], JAVA_HOME), (["Maximum Version=17"], JAVA_HOME)]
+        for lines, home in cases:
+            with self.subTest(lines=lines):
+                app = AppFolder(self, linux_launcher(), "hello")
+                app.write_settings("\n".join(["[Java Runtime Environment]", "Main Class=Hello", *lines,
+                                              "[Class Path]", f"Class Path={JAVA_CLASSES}"]) + "\n")
+                result = run_native(app.executable, ["an argument"])
+                self.assertEqual(result.code, 0, result.stdout + result.stderr)
+                runtime, argument = result.stdout.splitlines()[:2]
+                self.assertEqual(os.path.realpath(runtime.split(" ", 2)[2]), os.path.realpath(home))
+                self.assertEqual(argument, "arg[0]=an argument")
 
 
 if __name__ == "__main__":

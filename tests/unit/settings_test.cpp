@@ -145,7 +145,9 @@ TEST(VmOptionsTest, ParametersPercentagesAndTheThreadStack) {
         {"-Xmx50p", 2 * gib, "-Xmx1048576K"}, {"-Xmx50:64:512P", 2 * gib, "-Xmx524288K"},
         {"-Xmx50::512:1P", 2 * gib, "-Xmx524288K"}, {"-Xmx75:256:1024T", 4 * gib, "-Xmx1048576K"},
         {"-Xss10t", 4 * gib, "-Xss195312K"}, {"-Xms10:128P", gib / 2, "-Xms131072K"},
-        {"-Xmx50:512:256P", 2 * gib, "-Xmx524288K"}};
+        {"-Xmx50:512:256P", 2 * gib, "-Xmx524288K"}, // numbers beyond 32 bits saturate, sizes beyond 64 bits too:
+        {"-Xmx4294967297P", 8 * gib, "-Xmx360287970105753K"}, {"-Xmx4294967297P", ~uint64_t{0}, "-Xmx18446744073709551615K"},
+        {"-Xmx1:99999999999999999999:2P", 2 * gib, "-Xmx4398046510080K"}};
     for (const auto& [token, physical, expected] : percentages) {
         EXPECT_TRUE(is_percentage_memory_option(token)) << token;
         EXPECT_EQ(rewrite_percentage_memory_option(token, physical, 2000000000), expected) << token;

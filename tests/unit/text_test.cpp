@@ -1,11 +1,13 @@
 // Text: walks over ANSI text (a double-byte character is one step, so its trail byte is never a dot, a backslash
-// or a blank), the command line, the messages and the initialisation-file format.
+// or a blank), the command line, the messages, the initialisation-file format, and the hyperlink's text side (link
+// colours from the browser settings, the label's link markup).
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
 #include "core/ansi_text.h"
 #include "launcher/command_line.h"
 #include "core/messages.h"
+#include "ui/link_text.h"
 
 namespace embark {
 namespace {
@@ -89,6 +91,28 @@ TEST(IniFileTest, SetValueReplacesOrAddsKeepingTheRestByteForByte) {
         {"[s]\r\na=1\r\n[t]\r\n", "[s]\r\na=1\r\nk=v\r\n[t]\r\n"}, {"[t]\nb=2\n", "[t]\nb=2\n[s]\nk=v\n"},
         {"[t]\nb=2", "[t]\nb=2\n[s]\nk=v\n"}, {"[t]\r\nb=2\r\n", "[t]\r\nb=2\r\n[s]\r\nk=v\r\n"}, {"", "[s]\nk=v\n"}};
     for (const auto& [contents, expected] : cases) EXPECT_EQ(ini::set_value(contents, "s", "k", "v"), expected) << contents;
+}
+
+TEST(LinkText, ColourStrings) {
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"255,255,255", 0xFFFFFF}, {"0,128,255", 0xFF8000}, {"300,0,0", 0x00002C}, {" 7, +8,\t9x", 0x090807},
+        {"a,b,-1", 0xFF0000}, {"4294967297,0,0", 0x000001}, {"\x81,1,2,3", 0x030200}, // a trail byte ','
+        {"0,0", invalid_colour}, {"1,2,", invalid_colour}, {"-1,0,0", invalid_colour}, {"0,-1,0", invalid_colour}};
+    for (const auto& [text, expected] : cases) EXPECT_EQ(parse_link_colour(text, shift_jis), expected) << text;
+}
+
+TEST(LinkText, MarkupParts) {
+    auto show = [](const std::optional<std::string_view>& part) { return part ? std::string(*part) : "-"; };
+    // Each label is the first `length` bytes of its text, so that a read past the label's end would find the rest of
+    // a tag.
+    const std::tuple<const char*, size_t, const char*> cases[] = {{"one <a>two</A> three", 20, "one |two| three"},
+        {"<A>link</a>", 11, "-|link|-"}, {"x <b>y</b> <A>z</A>", 19, "x <b>y</b> |z|-"}, {"no tags", 7, "-|-|-"},
+        {"open <A>only", 12, "open ||-"}, {"cut <A>", 6, "-|-|-"}, {"cut <A>link</A>", 14, "cut ||-"},
+        {"<A>a</A>b</A>c", 14, "-|a|b</A>c"}};
+    for (const auto& [text, length, expected] : cases) {
+        MarkupParts parts = split_markup(std::string_view(text).substr(0, length));
+        EXPECT_EQ(show(parts.before) + "|" + show(parts.link) + "|" + show(parts.after), expected) << text << length;
+    }
 }
 
 } // namespace

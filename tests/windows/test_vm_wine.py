@@ -1,13 +1,19 @@
 """Starting a Java application under Wine with the stand-in jvm.dll, whose
-record (jvm_double/jvm_double.cpp) shows what the launcher asked of it."""
+record (jvm_double/jvm_double.cpp) shows what the launcher asked of it; the
+settings file read is the one beside the executable and named after it,
+settings a careless installer writes, and the choice among the runtimes in the
+registry (the x64 launcher reads the 64-bit view, the x86 launcher the 32-bit one)."""
 import os
 import pathlib
 import shutil
+import tempfile
 import unittest
 
 from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, windows_launcher
 
 DOUBLES = os.path.join(BUILD_ROOT, ARCH, "test-bin", "jvm-double")
+JRE = "Software\\JavaSoft\\Java Runtime Environment"
+VIEW, OTHER_VIEW = ("/reg:64", "/reg:32") if ARCH == "win64" else ("/reg:32", "/reg:64")
 
 
 def install_double(home, kind="server"):
@@ -30,12 +36,12 @@ class VmUnderWine(unittest.TestCase):
     def setUpClass(cls):
         cls.wine = Wine()
 
-    def app(self, parameters="", jre_path=None, extra=""):
+    def app(self, parameters="", jre_path=None, extra="", class_path="app.jar"):  # extra: lines of [Application]
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         app.home, app.library = Wine.windows_path(app.path("runtime")), install_double(app.path("runtime"))
         app.write_settings(f"[Java Runtime Environment]\nJRE Path={jre_path or app.home}\nMain Class=com.example.App\n"
                            f"Library Path=C:\\Native;\nSystem Path=C:\\Tools\nVirtual Machine Parameters={parameters}\n"
-                           f"[Class Path]\nClass Path=app.jar\n[Application]\nOverride WorkingDir=yes\n{extra}")
+                           f"[Class Path]\nClass Path={class_path}\n[Application]\nOverride WorkingDir=yes\n{extra}")
         return app
 
     def test_start_hands_over_the_options_environment_and_arguments(self):
@@ -102,3 +108,52 @@ class VmUnderWine(unittest.TestCase):
                 shutil.copy2(library, app.path("runtime", "bin", "server", "jvm.dll"))
                 result, _ = start(self.wine, app)
                 self.assertEqual((result.code, result.stdout), (-1, f"Error: {message.format(app.library)}.\n \n"))
+
+    def test_only_the_settings_file_named_after_the_executable_is_read(self):
+        app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
+        elsewhere = AppFolder(self, windows_launcher(ARCH), "unused.exe")
+        for folder, name in ((app, "other.ini"), (app, "tool.exe.ini"), (elsewhere, "tool.ini")):
+            folder.write(name, "[Java Runtime Environment]\nMain Class=App\n")
+        result = self.wine.run_raw(ARCH, app.executable, "tool", cwd=elsewhere.root)
+        self.assertEqual((result.code, result.stdout), (-1, "Error: Main class was not specified in INI file. \n"))
+
+    def test_long_and_percent_heavy_options_reach_the_machine(self):
+        libraries, percents = "a" * (32749 - len("C:\\libs\\")), "%" * 33000  # 32,767 characters once expanded
+        app = self.app(f"{percents} -Dundefined=%EMBARK_UNSET%", class_path=f"%EMBARK_LIBS%\\{libraries}")
+        result, record = start(self.wine, app, EMBARK_LIBS="C:\\libs")
+        options = [line[len("option "):] for line in record if line.startswith("option ")]
+        self.assertEqual((result.code, options[1:]), (0, [f"-Djava.class.path=C:\\libs\\{libraries}", percents,
+                                                           "-Dundefined=%EMBARK_UNSET%"]))
+
+    def test_one_file_for_both_streams_is_opened_once(self):
+        _, record = start(self.wine, self.app(extra="Output File=Both.log\nError File=.\\logs\\..\\BOTH.LOG\n"))
+        self.assertEqual([line for line in record if line.startswith(("call java/lang/System.set", "stream "))],
+                         ["call java/lang/System.setOut", "stream Both.log", "call java/lang/System.setErr", "stream Both.log"])
+
+    def register(self, view, entries):
+        """Replaces the runtime keys of both vendors in the view by (entry name, home folder) pairs."""
+        for vendor in ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit"):
+            self.wine.reg("delete", vendor, "/f", view)
+        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as f:
+            f.write("REGEDIT4\r\n" + "".join(f'[HKEY_LOCAL_MACHINE\\{JRE}\\{name}]\r\n"JavaHome"="%s"\r\n'
+                                             % Wine.windows_path(home).replace("\\", "\\\\") for name, home in entries))
+        self.addCleanup(os.remove, f.name)
+        self.assertEqual(self.wine.reg("import", Wine.windows_path(f.name), view).returncode, 0)
+
+    def test_runtime_choice_in_the_registry(self):
+        # In the other view, a runtime that would be chosen were that view read.
+        decoy = AppFolder(self, windows_launcher(ARCH), "unused.exe").root
+        install_double(decoy, "client")
+        self.register(OTHER_VIEW, [("1.6.0_30", decoy)])
+        # (registry entries, or None for the private runtime beside the executable; the folder chosen)
+        for entries, chosen in [({"1.6.0_20": "jre6", "1.7.0": "jre7"}, "jre6"), ({"1.7.0": "jre7", None: "."}, ".")]:
+            with self.subTest(entries=entries):
+                app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
+                app.write_settings("[Java Runtime Environment]\nMain Class=App\nPreferred versions=1.6\n"
+                                   "Minimum Version=1.6.0_20\n[Class Path]\nClass Path=app.jar\n")
+                libraries = {folder: install_double(app.path(folder), "client") for folder in entries.values()}
+                if None in entries:
+                    app.write("bin/java.dll", "marks the private runtime")
+                self.register(VIEW, [(name, app.path(folder)) for name, folder in entries.items() if name])
+                result, record = start(self.wine, app)
+                self.assertEqual((result.code, record[:1]), (0, ["library " + libraries[chosen]]), result.stdout)

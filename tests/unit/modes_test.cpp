@@ -1,15 +1,78 @@
-// Service operation's portable logic against a scripted service host: the status reports, a failed start (also one
-// before the service runs), the arguments, the controls, a start from a console.
+// The modes' portable logic. The single-instance gate: argument area, instance name, exit code, delivery while
+// starting. Service operation against a scripted service host: the status reports, a failed start (also one before
+// the service runs), the arguments, the controls, a start from a console.
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
 #include "launcher/driver.h"
 #include "modes/service.h"
+#include "modes/single_instance.h"
 
 namespace embark {
 namespace {
 
 using testing::Strings;
+using Delivery = platform::InstanceChannel::Delivery;
+using Kind = platform::InstanceAnswer::Kind;
+
+TEST(SingleInstanceTest, ArgumentAreaNameAndExitCode) {
+    const std::string full(1038, 'x'), pair(1036, 'y');
+    const std::pair<Strings, std::optional<Strings>> cases[] = {{{}, Strings{""}}, {{"a", "", "b"}, Strings{"a"}},
+        {{"", "b"}, Strings{"", "b"}}, {{full}, Strings{full}}, {{full + "x"}, std::nullopt},
+        {{"a", pair}, Strings{"a", pair}}, {{"a", pair + "y"}, std::nullopt}};
+    for (const auto& [arguments, expected] : cases) {
+        const std::optional<std::string> area = encode_argument_area(arguments);
+        EXPECT_EQ(area ? std::optional(decode_argument_area(*area)) : std::nullopt, expected) << arguments.size();
+        EXPECT_EQ(area.value_or(std::string(1040, '-')).size(), 1040u);
+    }
+    EXPECT_EQ(decode_argument_area(std::string(1040, 'z')), Strings{}); // an argument without its end is dropped
+    EXPECT_EQ(instance_name("C:\\APPS\\\x83\\x.EXE"), "C:_APPS_\x83_x.EXE"); // byte by byte, letter case kept
+    const std::pair<platform::InstanceAnswer, int> answers[] = {{{Kind::reply, 4294967294u}, -2},
+        {{Kind::first_instance_ended, 42}, 42}, {{Kind::first_instance_unreachable, 7}, 0}, {{Kind::lost, 7}, -1}};
+    for (const auto& [answer, code] : answers) EXPECT_EQ(exit_code_for(answer), code);
+    const std::tuple<const char*, const char*, bool> settings[] = {{"", "yes", true}, {"", "Yes", false},
+        {"", "1", false}, {"service", "yes", false}, {"Service", "yes", true}};
+    for (const auto& [type, single, on] : settings) EXPECT_EQ(single_instance_requested({type, single}), on) << single;
+}
+
+// Deliveries give the scripted outcomes, the last one over and over.
+struct Scripted final : platform::InstanceChannels {
+    std::vector<Delivery> script;
+    bool first = false, refuse = false;
+    size_t deliveries = 0, pauses = 0;
+    struct Channel final : platform::InstanceChannel {
+        Scripted& s;
+        explicit Channel(Scripted& s) : s(s) {}
+        Delivery deliver(const std::string&) override {
+            return s.script[std::min(s.deliveries++, s.script.size() - 1)];
+        }
+        void pause_before_retry() override { ++s.pauses; }
+        platform::InstanceAnswer wait_for_answer() override { return {Kind::lost}; }
+    };
+    std::unique_ptr<platform::InstanceChannel> open(const std::string&, Serve, bool& first_instance) override {
+        return first_instance = first, refuse ? nullptr : std::make_unique<Channel>(*this);
+    }
+};
+
+TEST(SingleInstanceTest, ALaterStartRetriesABoundedTimeWhileTheFirstIsStarting) {
+    const Delivery wait = Delivery::not_ready, done = Delivery::delivered, failed = Delivery::failed;
+    // script, argument size, first instance, refused (the gate goes off), passed, deliveries, pauses
+    const std::tuple<std::vector<Delivery>, size_t, bool, bool, bool, size_t, size_t> cases[] = {
+        {{wait, wait, wait, done}, 1, false, false, true, 4, 3}, {{failed}, 1, false, false, false, 1, 0},
+        {{wait}, 1, false, false, false, 200, 199}, {{done}, 1039, false, false, false, 0, 0},
+        {{done}, 1, true, false, true, 0, 0}, {{done}, 1, false, true, true, 0, 0}};
+    for (const auto& [script, size, first, refuse, passed, deliveries, pauses] : cases) {
+        testing::FakeSystem fake;
+        Scripted channels;
+        channels.script = script, channels.first = first, channels.refuse = refuse, fake.system.instances = &channels;
+        SingleInstanceGate gate;
+        EXPECT_EQ(gate_check(fake.system, {"", "yes"}, {std::string(size, 'a')}, std::make_shared<MachinePresence>(),
+                             gate), passed);
+        EXPECT_EQ(std::make_tuple(gate.active, gate.first_instance, channels.deliveries, channels.pauses),
+                  std::make_tuple(!refuse, first && !refuse, deliveries, pauses));
+    }
+}
+
 using Status = std::array<uint32_t, 7>;
 
 // Runs the service's main at once on the dispatching thread; the run step sends the scripted controls.
