@@ -17,9 +17,9 @@ NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 
 class SingleInstance(unittest.TestCase):
-    def first(self, main_class, *exit_status, runtime=None):  # main runs until app.end() and records to app.log
+    def first(self, main_class, *exit_status, env=None):  # main runs until app.end() and records to app.log
         app = AppFolder(self, linux_launcher(), "app")
-        app.env = {**os.environ, "XDG_RUNTIME_DIR": runtime or tempfile.mkdtemp(dir=app.root)}
+        app.env = env or {**os.environ, "XDG_RUNTIME_DIR": tempfile.mkdtemp(dir=app.root)}
         app.start = lambda args: run_native(app.executable, args, env=app.env)
         app.write_settings(f"[Java Runtime Environment]\nMain Class=com.example.{main_class}\n"
                            f"JRE Path={os.environ.get('EMBARK_JAVA_HOME', '/usr/lib/jvm/java-17-openjdk-amd64')}\n"
@@ -79,6 +79,7 @@ class SingleInstance(unittest.TestCase):
 
     def test_starved_idle_or_stopped_first_instances_hold_no_later_start_for_ever(self):
         app = self.first("Forwarded$Answering")
+        self.assertEqual(app.start(["1"]).code, 1)  # the machine has what forwarding takes before it runs short
         fds = {int(fd) for fd in os.listdir(f"/proc/{app.pid}/fd")}
         limits = resource.prlimit(app.pid, resource.RLIMIT_NOFILE)
         resource.prlimit(app.pid, resource.RLIMIT_NOFILE, (min(set(range(len(fds) + 1)) - fds), limits[1]))
@@ -108,12 +109,14 @@ class SingleInstance(unittest.TestCase):
             self.skipTest("needs root and setpriv to start as another user")
         app = self.first("Forwarded$Answering")
         os.chmod(app.root, 0o755)  # another user's start of the same program, with a folder of its own
-        run(NOBODY + [app.executable, "8"], env={k: v for k, v in app.env.items() if k != "XDG_RUNTIME_DIR"})
+        env = {name: value for name, value in os.environ.items() if name != "XDG_RUNTIME_DIR"}
+        run(NOBODY + [app.executable, "8"], env=env)
         os.chmod(squatted := tempfile.mkdtemp(dir=app.root), 0o1777)  # another user made this user's folder first
-        subprocess.run(NOBODY + ["mkdir", "-m", "777", os.path.join(squatted, "embark")], check=True)
-        alone = self.first("Forwarded$Answering", runtime=squatted)
+        subprocess.run(NOBODY + ["mkdir", "-m", "777", f"{squatted}/embark-{os.geteuid()}"], check=True)
+        alone = self.first("Forwarded$Answering", env={**env, "TMPDIR": squatted})
         alone.start(["8"])  # runs on its own: its main is the one that gets the argument
         self.assertEqual(self.forwarded(app) + self.forwarded(alone), [])
+
 
 if __name__ == "__main__":
     unittest.main()

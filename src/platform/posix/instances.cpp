@@ -1,6 +1,6 @@
 // The first instance listens on a Unix domain socket in a folder that only
-// this user can enter ($XDG_RUNTIME_DIR/embark, else /tmp/embark-<uid>, mode
-// 0700), named after a hash of the instance name. Beside the socket it holds a
+// this user can enter ($XDG_RUNTIME_DIR/embark, else $TMPDIR/embark-<uid>,
+// mode 0700), named after a hash of the instance name. Beside the socket it holds a
 // lock file for its whole life: the lock, which the system releases however
 // the process ends, tells who is first, and a socket file left by a crash is
 // replaced. Both sides check that the peer runs as this user. A later start
@@ -46,21 +46,25 @@ constexpr int taken_up_limit_milliseconds = 10000;
 constexpr milliseconds accept_retry_pause{100};
 constexpr char taken_up = 'T';
 
+bool is_own_private_folder(const std::string& folder) {
+    struct stat status {};
+    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & 077) == 0;
+}
+
 // Where this user's rendezvous live: a folder of this user's alone, or
 // nothing when the folder is another's (it may have been made to catch
-// arguments) or cannot be made.
+// arguments) or cannot be made. A runtime folder that is not this user's
+// alone (inherited through sudo, say) is not used.
 std::optional<std::string> private_folder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime != nullptr && runtime[0] == '/'
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = runtime != nullptr && runtime[0] == '/' && is_own_private_folder(runtime)
                              ? std::string(runtime) + "/embark"
-                             : "/tmp/embark-" + std::to_string(::geteuid());
+                             : std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") +
+                                   "/embark-" + std::to_string(::geteuid());
     ::mkdir(folder.c_str(), 0700);
-    struct stat status {};
-    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
-        (status.st_mode & 077) != 0) {
-        return std::nullopt;
-    }
-    return folder;
+    return is_own_private_folder(folder) ? std::optional(folder) : std::nullopt;
 }
 
 // A fixed-length file name for any instance name (a path may be too long
