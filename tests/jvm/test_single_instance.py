@@ -79,7 +79,9 @@ class SingleInstance(unittest.TestCase):
 
     def test_starved_idle_or_stopped_first_instances_hold_no_later_start_for_ever(self):
         app = self.first("Forwarded$Answering")
-        self.assertEqual(app.start(["1"]).code, 1)  # the machine has what forwarding takes before it runs short
+        before = self.sockets(app)  # the machine has what forwarding takes before it runs short:
+        self.assertEqual(app.start(["1"]).code, 1)
+        self.wait_until(lambda: self.sockets(app) == before, "the first request's connection was kept")
         fds = {int(fd) for fd in os.listdir(f"/proc/{app.pid}/fd")}
         limits = resource.prlimit(app.pid, resource.RLIMIT_NOFILE)
         resource.prlimit(app.pid, resource.RLIMIT_NOFILE, (min(set(range(len(fds) + 1)) - fds), limits[1]))
