@@ -33,7 +33,8 @@ bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
 }
 
 std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
-    posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: a FIFO put where a library belongs must not hold the start.
+    posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     std::string bytes(size, '\0');
     size_t filled = 0;
     while (file.get() >= 0 && filled < size) {
