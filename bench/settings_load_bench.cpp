@@ -19,6 +19,7 @@
 #include "launcher/settings.h"
 #include "modes/service.h"
 #include "modes/single_instance.h"
+#include "core/string_table.h"
 #include "platform/system.h"
 #include "sample_timing.h"
 
@@ -32,7 +33,7 @@ struct Outcome {
 
 // One start, as run_launcher and initialise do it, up to the settings load.
 Outcome start_until_settings_loaded() {
-    embark::platform::System& system = embark::platform::native_system();
+    embark::platform::System& system = embark::platform::native_system(embark::message_string_table());
     embark::Messages messages(system);
     embark::LauncherState state;
     system.process.use_system_default_locale();

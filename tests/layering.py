@@ -10,7 +10,7 @@ MAY_INCLUDE = {
     "platform": set(),
     "core": {"platform"},
     "runtime": {"core", "platform"},
-    "vm": {"core", "platform"},
+    "vm": {"runtime", "core", "platform"},
     "modes": {"vm", "core", "platform"},
     "ui": {"runtime", "core", "platform"},
     "launcher": {"modes", "ui", "vm", "runtime", "core", "platform"},

@@ -5,13 +5,13 @@
 namespace embark {
 
 bool executable_path(platform::System& system, const Messages& messages, std::string& path) {
-    unsigned long error = 0;
-    if (system.process.executable_path(path, error)) {
+    platform::Expected<std::string> found = system.process.executable_path();
+    if (found) {
+        path = std::move(*found);
         return true;
     }
     messages.print_error(messages.load(MessageId::windows_exception),
-                         messages.load(MessageId::module_path_failed),
-                         static_cast<long long>(static_cast<int32_t>(error)));
+                         messages.load(MessageId::module_path_failed), found.error());
     return false;
 }
 

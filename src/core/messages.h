@@ -49,7 +49,9 @@ public:
     FormatArgument(long long number) : number_(number), is_number_(true) {}
     FormatArgument(int number) : number_(number), is_number_(true) {}
     FormatArgument(long number) : number_(number), is_number_(true) {}
-    FormatArgument(unsigned long number) : number_(static_cast<long long>(number)), is_number_(true) {}
+    // The system's error number as a signed 32-bit value, as Windows shows its codes.
+    FormatArgument(platform::SystemError error)
+        : number_(static_cast<int32_t>(error.code)), is_number_(true) {}
 
     void append_text(std::string& out) const;
     void append_number(std::string& out) const;

@@ -23,8 +23,8 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
         return;
     }
     std::string target = local_file;
-    if (system.process.keeps_per_user_settings_file()) {
-        target = per_user_settings_file_path(system, messages, state, true);
+    if (std::optional<std::string> app_data = system.process.application_data_folder()) {
+        target = per_user_settings_file_path(system, messages, state, *app_data, true);
     }
     if (!target.empty()) {
         system.profiles.write(target, section::java_runtime, key::jre_path, runtime_home);
@@ -35,16 +35,17 @@ void remember_runtime_folder(platform::System& system, const Messages& messages,
 // may be a service although the settings do not say so. Silent: a missing
 // executable path has been reported already.
 bool settings_unknown(platform::System& system) {
-    std::string executable, file;
-    unsigned long error = 0;
-    return system.process.executable_path(executable, error) &&
-           (!settings_file_path_for(executable, system.paths, system.code_page, file) ||
+    std::string file;
+    platform::Expected<std::string> executable = system.process.executable_path();
+    return executable &&
+           (!settings_file_path_for(*executable, system.paths, system.code_page, file) ||
             !system.files.entry_exists(file));
 }
 
 } // namespace
 
-bool initialise(platform::System& system, const Messages& messages, LauncherState& state) {
+bool initialise(platform::System& system, MissingRuntimeWindows& windows, const Messages& messages,
+                LauncherState& state) {
     build_argument_list(system, state.arguments);
     // The gate reads its two settings before the rest of the file.
     std::string settings_file;
@@ -89,8 +90,8 @@ bool initialise(platform::System& system, const Messages& messages, LauncherStat
 
     std::string message = missing_runtime_message(messages, state.runtime);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, messages, message, state.runtime.jvm_type, !state.service, choice) !=
-        dialog_ok) {
+    if (show_missing_runtime_dialog(system, windows, messages, message, state.runtime.jvm_type, !state.service,
+                                    choice) != dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;
@@ -121,13 +122,13 @@ void teardown(LauncherState& state) {
     // The strings and lists go with the state itself.
 }
 
-int run_launcher(platform::System& system) {
+int run_launcher(platform::System& system, MissingRuntimeWindows& windows) {
     Messages messages(system);
     LauncherState state;
     system.process.use_system_default_locale();
 
     int exit_code;
-    bool initialised = initialise(system, messages, state);
+    bool initialised = initialise(system, windows, messages, state);
     if (initialised && !state.service) {
         exit_code = run_step(system, messages, state);
     } else if (initialised || state.service || settings_unknown(system)) {

@@ -9,7 +9,8 @@ namespace embark {
 bool settings_file_path_for(std::string_view executable, const platform::PathConventions& paths,
                             const platform::CodePage& code_page, std::string& path) {
     size_t dot = find_last_char(executable, '.', code_page);
-    if (paths.executables_without_extension) {
+    // Where executables carry no extension, one without gets ".ini" appended.
+    if (*paths.executable_extension == '\0') {
         size_t separator = find_last_char(executable, paths.separator, code_page);
         size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
         if (dot == std::string_view::npos || dot < name_start) {
@@ -63,12 +64,12 @@ PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
 }
 
 std::string per_user_settings_file_path(platform::System& system, const Messages& messages,
-                                        const LauncherState& state, bool create_folders) {
+                                        const LauncherState& state, const std::string& app_data,
+                                        bool create_folders) {
     std::string executable;
     if (!executable_path(system, messages, executable)) {
         return {};
     }
-    std::string app_data = system.environment.get("APPDATA").value_or(std::string());
     PerUserSettingsPath path = per_user_settings_file_path_for(
         executable, app_data, state.product_name, state.product_code, system.paths.separator, system.code_page);
     if (create_folders) {
@@ -198,8 +199,9 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     // Outside service mode on NT systems a per-user settings file, once it
     // exists, alone decides the remembered runtime folder.
     std::string jre_path_file = file;
-    if (system.process.keeps_per_user_settings_file() && !state.service) {
-        std::string per_user = per_user_settings_file_path(system, messages, state, false);
+    std::optional<std::string> app_data = system.process.application_data_folder();
+    if (app_data && !state.service) {
+        std::string per_user = per_user_settings_file_path(system, messages, state, *app_data, false);
         if (!per_user.empty() && system.files.entry_exists(per_user)) {
             jre_path_file = per_user;
         }

@@ -60,10 +60,12 @@ PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
                                                     std::string_view product_name,
                                                     std::string_view product_code, char separator,
                                                     const platform::CodePage& code_page);
-// Empty when the executable path is unavailable; with `create_folders` the two
-// folders are created on the way (their outcome is not examined).
+// Below the user's application data folder; empty when the executable path is
+// unavailable. With `create_folders` the two folders are created on the way
+// (their outcome is not examined).
 std::string per_user_settings_file_path(platform::System& system, const Messages& messages,
-                                        const LauncherState& state, bool create_folders);
+                                        const LauncherState& state, const std::string& app_data,
+                                        bool create_folders);
 
 std::string read_setting(platform::System& system, const std::string& file, const char* section,
                          const char* key);

@@ -10,13 +10,9 @@ namespace embark {
 
 namespace {
 
-constexpr uint32_t win32_own_process = 0x10;
-constexpr uint32_t stopped = 1;
-constexpr uint32_t running = 4;
-constexpr uint32_t accepts_stop_and_shutdown = 1 | 4;
+using platform::ServiceState;
+
 constexpr uint32_t stop_wait_hint_ms = 3000;
-constexpr uint32_t service_specific_error = 1066; // ERROR_SERVICE_SPECIFIC_ERROR
-constexpr uint32_t failed_start_code = 1;
 
 // The stop thread: waits for the machine, then calls stop(); nothing when the
 // machine will never exist or is gone. A missing stop() or one that throws is
@@ -53,44 +49,29 @@ public:
             return;
         }
         if (!context_.run_step) {
-            // Stopped straight from start pending, with the failure's code, is
-            // how the manager and its log show a start that failed.
-            platform::Locked locked(lock_);
-            status_ = {win32_own_process, stopped, 0, service_specific_error, failed_start_code, 0, 0};
-            host_.report(status_);
+            // Failed straight from start pending is how the manager and its
+            // log show a start that failed.
+            set_state(ServiceState::failed);
             return;
         }
-        {
-            platform::Locked locked(lock_);
-            status_ = {win32_own_process, running, accepts_stop_and_shutdown, 0, 0, 0, 0};
-            if (!host_.report(status_)) {
-                return;
-            }
+        if (!set_state(ServiceState::running)) {
+            return;
         }
         context_.machine->when_created([this] { host_.machine_ready(); });
         bool ran = context_.run_step(arguments) == 0;
         application_ran_.store(ran);
-        platform::Locked locked(lock_);
-        status_.current_state = stopped;
-        if (!ran) { // the manager and its log show that the start failed
-            status_.win32_exit_code = service_specific_error;
-            status_.service_specific_exit_code = failed_start_code;
-        }
-        host_.report(status_);
+        set_state(ran ? ServiceState::stopped : ServiceState::failed);
     }
 
-    void control(uint32_t code) {
+    void control(platform::ServiceControl code) {
         platform::Locked locked(lock_);
-        bool stop = code == platform::service_control_stop || code == platform::service_control_shutdown;
-        if (!stop || status_.current_state == stopped) {
-            host_.report(status_);
+        if (code != platform::ServiceControl::stop || ended()) {
+            host_.report(state_, wait_hint_);
             return;
         }
-        status_.win32_exit_code = 0;
-        status_.current_state = platform::service_stop_pending;
-        status_.check_point = 0;
-        status_.wait_hint = stop_wait_hint_ms;
-        if (host_.report(status_)) {
+        state_ = ServiceState::stop_pending;
+        wait_hint_ = stop_wait_hint_ms;
+        if (host_.report(state_, wait_hint_)) {
             auto* request = new StopRequest{context_.machine, context_.main_class};
             if (!threads_.start(call_stop, request)) {
                 delete request;
@@ -101,11 +82,19 @@ public:
     bool application_ran() const { return application_ran_.load(); }
 
 private:
+    bool set_state(ServiceState state) {
+        platform::Locked locked(lock_);
+        state_ = state;
+        return host_.report(state_, wait_hint_);
+    }
+    bool ended() const { return state_ == ServiceState::stopped || state_ == ServiceState::failed; }
+
     platform::Threads& threads_;
     platform::ServiceHost& host_;
     ServiceContext& context_;
     platform::Lock lock_;
-    platform::ServiceStatus status_{};
+    ServiceState state_ = ServiceState::running; // reported first
+    uint32_t wait_hint_ = 0;
     std::atomic<bool> application_ran_{false};
 };
 
@@ -134,7 +123,7 @@ int run_service_dispatcher(platform::System& system, const Messages& messages, S
     auto run = std::make_shared<ServiceRun>(system, *system.services, context);
     platform::ServiceHost::Callbacks callbacks{
         [run](std::vector<std::string> arguments) { run->main(arguments); },
-        [run](uint32_t code) { run->control(code); }};
+        [run](platform::ServiceControl code) { run->control(code); }};
     switch (system.services->dispatch(context.service_name, callbacks)) {
     case platform::ServiceHost::Dispatch::served:
         return run->application_ran() ? 0 : -1;

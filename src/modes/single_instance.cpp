@@ -97,15 +97,15 @@ std::optional<std::string> encode_argument_area(const std::vector<std::string>& 
     for (const std::string& argument : arguments) {
         size += argument.size() + 1;
     }
-    if (size > platform::instance_argument_area_size) {
+    if (size > argument_area_size) {
         return std::nullopt;
     }
     std::string area;
-    area.reserve(platform::instance_argument_area_size);
+    area.reserve(argument_area_size);
     for (const std::string& argument : arguments) {
         area.append(argument).push_back('\0');
     }
-    area.resize(platform::instance_argument_area_size, '\0');
+    area.resize(argument_area_size, '\0');
     return area;
 }
 
@@ -143,15 +143,18 @@ int exit_code_for(const platform::InstanceAnswer& answer) {
 bool gate_check(platform::System& system, const GateSettings& settings, const std::vector<std::string>& arguments,
                 std::shared_ptr<MachinePresence> machine, SingleInstanceGate& gate) {
     gate.active = single_instance_requested(settings);
-    std::string executable;
-    unsigned long error = 0;
-    if (!gate.active || system.instances == nullptr || !system.process.executable_path(executable, error)) {
+    if (!gate.active || system.instances == nullptr) {
+        gate.active = false;
+        return true;
+    }
+    platform::Expected<std::string> executable = system.process.executable_path();
+    if (!executable) {
         gate.active = false;
         return true;
     }
     auto forwarding = std::make_shared<RequestForwarding>(system.threads, std::move(machine));
     gate.channel = system.instances->open(
-        instance_name(executable),
+        instance_name(*executable), argument_area_size,
         [forwarding](platform::InstanceRequest request) { forwarding->serve(std::move(request)); },
         gate.first_instance);
     if (!gate.channel) {

@@ -37,6 +37,9 @@ bool single_instance_requested(const GateSettings& settings);
 // names take a backslash for a namespace separator. Letter case is kept.
 std::string instance_name(std::string_view executable_path);
 
+// The size of the area that carries a later start's arguments to the first.
+constexpr size_t argument_area_size = 1040;
+
 // Each argument's bytes and a zero byte, one more zero byte, zeros to the end
 // of the area; nullopt when that does not fit.
 std::optional<std::string> encode_argument_area(const std::vector<std::string>& arguments);

@@ -1,5 +1,7 @@
 #include "platform/environment_references.h"
 
+#include "platform/environment.h"
+
 namespace embark {
 
 std::string expand_references(std::string_view text, const VariableLookup& lookup) {
@@ -30,6 +32,12 @@ std::string expand_references(std::string_view text, const VariableLookup& looku
     }
     out.append(text.substr(position));
     return out;
+}
+
+// Each %NAME% is looked up on its own: the system's expansion function fails
+// (or worse) for a result beyond 32 KiB, and a class path can be that long.
+std::string platform::Environment::expand(const std::string& text) {
+    return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
 } // namespace embark

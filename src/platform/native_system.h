@@ -3,6 +3,8 @@
 // compiles. What differs in shape lives in win32_system.h and posix_system.h.
 #pragma once
 
+#include <span>
+
 #include "platform/system.h"
 
 namespace embark::platform {
@@ -11,7 +13,6 @@ class NativeEnvironment final : public Environment {
 public:
     std::optional<std::string> get(const char* name) override;
     bool set(const char* name, const std::string& value) override;
-    std::optional<std::string> expand(const std::string& text) override;
 };
 
 class NativeFileSystem final : public FileSystem {
@@ -25,19 +26,25 @@ public:
 
 class NativeProcess final : public Process {
 public:
-    bool executable_path(std::string& path, unsigned long& error) override;
+    Expected<std::string> executable_path() override;
     std::optional<std::string> command_line() override;
     std::vector<std::string> argument_vector() override;
-    bool keeps_per_user_settings_file() override;
+    std::optional<std::string> application_data_folder() override;
     void use_system_default_locale() override;
 
 private:
     std::string executable_; // asked for by several steps of a start: found once
 };
 
+// The Windows executable's string table is in its resources; on POSIX the
+// executable hands over its own.
 class NativeResources final : public Resources {
 public:
+    explicit NativeResources(std::span<const StringTableEntry> table = {}) : table_(table) {}
     std::string load_string(unsigned id) override;
+
+private:
+    std::span<const StringTableEntry> table_;
 };
 
 class NativeConsole final : public Console {
@@ -47,8 +54,8 @@ public:
 
 class NativeLibraries final : public Libraries {
 public:
-    void* load(const std::string& path, unsigned long& error) override;
-    void* symbol(void* library, const char* name, unsigned long& error) override;
+    Expected<void*> load(const std::string& path) override;
+    Expected<void*> symbol(void* library, const char* name) override;
 };
 
 class NativeThreads final : public Threads {
@@ -68,7 +75,7 @@ public:
 // domain socket in a folder of this user's alone, named after the instance.
 class NativeInstanceChannels final : public InstanceChannels {
 public:
-    std::unique_ptr<InstanceChannel> open(const std::string& instance_name, Serve serve,
+    std::unique_ptr<InstanceChannel> open(const std::string& instance_name, size_t area_size, Serve serve,
                                           bool& first_instance) override;
 };
 
@@ -78,7 +85,7 @@ class NativeServiceHost final : public ServiceHost {
 public:
     Dispatch dispatch(const std::string& service_name, const Callbacks& callbacks) override;
     bool register_control_handler(const std::string& service_name) override;
-    bool report(const ServiceStatus& status) override;
+    bool report(ServiceState state, uint32_t wait_hint_ms) override;
     void machine_ready() override;
 };
 

@@ -3,6 +3,7 @@
 #include "core/ansi_text.h"
 #include "core/executable.h"
 #include "runtime/library_machine.h"
+#include "runtime/runtime_layout.h"
 
 namespace embark {
 
@@ -10,20 +11,22 @@ namespace {
 
 std::string probe_path(const platform::System& system, const char* vm_kind) {
     const char separator = system.paths.separator;
-    std::string path(system.runtime.library_folder);
+    const RuntimeLayout layout = runtime_layout_for(system.machine);
+    std::string path(layout.library_folder);
     path.push_back(separator);
     path.append(vm_kind);
     path.push_back(separator);
-    path.append(system.runtime.library_file);
+    path.append(layout.library_file);
     return path;
 }
 
 // A library built for another machine cannot be loaded, so it counts as none.
-// One whose machine cannot be told is given the benefit of the doubt.
+// One whose machine cannot be told, or a build that cannot tell its own, gives
+// the benefit of the doubt.
 bool loadable_here(platform::System& system, const std::string& library) {
     platform::MachineType machine = library_machine(system.files.read_start(library, library_header_size));
-    const platform::MachineType::Format unknown = platform::MachineType::Format::unknown;
-    return machine.format == unknown || system.runtime.machine.format == unknown || machine == system.runtime.machine;
+    return machine.format == platform::MachineType::Format::unknown || system.machine.number == 0 ||
+           machine == system.machine;
 }
 
 } // namespace
@@ -68,9 +71,10 @@ bool private_runtime_search(platform::System& system, const Messages& messages, 
     size_t last = find_last_char(executable, separator, system.code_page);
     std::string folder = last == std::string::npos ? std::string() : executable.substr(0, last + 1);
     std::string jre_folder = folder + "jre" + separator;
-    if (system.files.entry_exists(folder + system.runtime.private_marker)) {
+    const char* marker = runtime_layout_for(system.machine).private_marker;
+    if (system.files.entry_exists(folder + marker)) {
         runtime_home = folder;
-    } else if (system.files.entry_exists(jre_folder + system.runtime.private_marker)) {
+    } else if (system.files.entry_exists(jre_folder + marker)) {
         runtime_home = jre_folder;
     } else {
         runtime_home.clear();

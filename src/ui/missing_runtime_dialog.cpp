@@ -5,13 +5,13 @@
 
 namespace embark {
 
-int show_missing_runtime_dialog(platform::System& system, const Messages& messages, const std::string& message,
-                                JvmType jvm_type, bool attended, RuntimeChoice& choice) {
-    if (!system.has_dialogs || !attended) {
+int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows, const Messages& messages,
+                                const std::string& message, JvmType jvm_type, bool attended, RuntimeChoice& choice) {
+    if (!windows.available() || !attended) {
         messages.print_error(message + " " + java_download_address);
         return dialog_failed;
     }
-    return show_missing_runtime_window(system, message, jvm_type, choice);
+    return windows.show(system, message, jvm_type, choice);
 }
 
 } // namespace embark

@@ -19,11 +19,13 @@ struct RuntimeChoice {
     std::string vm_library_path;
 };
 
+class MissingRuntimeWindows;
+
 // Shows the dialog modally; dialog_ok with the user's choice, anything else
 // when it was cancelled, closed or could not be created. Where there are no
 // windows, or nobody would see one (a service), the message and the download
 // address are printed as an error line instead.
-int show_missing_runtime_dialog(platform::System& system, const Messages& messages, const std::string& message,
-                                JvmType jvm_type, bool attended, RuntimeChoice& choice);
+int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows, const Messages& messages,
+                                const std::string& message, JvmType jvm_type, bool attended, RuntimeChoice& choice);
 
 } // namespace embark

@@ -214,29 +214,26 @@ void MachinePresence::gone() {
 }
 
 bool VmSession::load(platform::System& system, const Messages& messages, const std::string& vm_library_path) {
-    unsigned long error = 0;
-    void* library = system.libraries.load(vm_library_path, error);
-    if (library == nullptr) {
-        messages.print_error(messages.load(MessageId::vm_library_load_failed), vm_library_path,
-                             static_cast<long long>(static_cast<int32_t>(error)));
+    platform::Expected<void*> library = system.libraries.load(vm_library_path);
+    if (!library) {
+        messages.print_error(messages.load(MessageId::vm_library_load_failed), vm_library_path, library.error());
         return false;
     }
-    auto report_missing_entry = [&] {
+    auto report_missing_entry = [&](platform::SystemError error) {
         messages.print_error(messages.load(MessageId::windows_exception),
-                             messages.load(MessageId::no_create_java_vm),
-                             static_cast<long long>(static_cast<int32_t>(error)));
+                             messages.load(MessageId::no_create_java_vm), error);
         return false;
     };
-    void* create = system.libraries.symbol(library, "JNI_CreateJavaVM", error);
-    if (create == nullptr) {
-        return report_missing_entry();
+    platform::Expected<void*> create = system.libraries.symbol(*library, "JNI_CreateJavaVM");
+    if (!create) {
+        return report_missing_entry(create.error());
     }
-    void* default_init_args = system.libraries.symbol(library, "JNI_GetDefaultJavaVMInitArgs", error);
-    if (default_init_args == nullptr) {
-        return report_missing_entry();
+    platform::Expected<void*> default_init_args = system.libraries.symbol(*library, "JNI_GetDefaultJavaVMInitArgs");
+    if (!default_init_args) {
+        return report_missing_entry(default_init_args.error());
     }
-    create_ = reinterpret_cast<jni::CreateJavaVmFunction>(create);
-    default_init_args_ = reinterpret_cast<jni::GetDefaultJavaVmInitArgsFunction>(default_init_args);
+    create_ = reinterpret_cast<jni::CreateJavaVmFunction>(*create);
+    default_init_args_ = reinterpret_cast<jni::GetDefaultJavaVmInitArgsFunction>(*default_init_args);
     return true;
 }
 

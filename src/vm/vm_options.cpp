@@ -4,6 +4,7 @@
 
 #include "core/ansi_text.h"
 #include "core/executable.h"
+#include "runtime/runtime_layout.h"
 
 namespace embark {
 
@@ -40,11 +41,6 @@ size_t token_end(std::string_view text, size_t start) {
 bool starts_with_memory_option(std::string_view token) {
     std::string_view name = token.substr(0, 4);
     return name == "-Xms" || name == "-Xmx" || name == "-Xss";
-}
-
-// Applies the environment's expansion; a failed expansion leaves the text.
-std::string expanded(platform::System& system, const std::string& text) {
-    return system.environment.expand(text).value_or(text);
 }
 
 } // namespace
@@ -203,7 +199,7 @@ void prepare_environment(platform::System& system, const Messages& messages, con
         library_path.append(1, list_separator).append(".");
         library_path.append(1, list_separator).append(path_reference);
         library_path.append(1, list_separator).append(home).append(1, separator).append("lib");
-        options.options.push_back("-Djava.library.path=" + expanded(system, library_path));
+        options.options.push_back("-Djava.library.path=" + system.environment.expand(library_path));
     }
 
     std::string search_path;
@@ -214,12 +210,12 @@ void prepare_environment(platform::System& system, const Messages& messages, con
         }
     }
     search_path.append(path_reference).append(1, list_separator);
-    if (system.runtime.search_path_entry_is_home_bin) {
+    if (runtime_layout_for(system.machine).search_path_entry_is_home_bin) {
         search_path.append(home).append(1, separator).append("bin");
     } else {
         search_path.append(remove_components(library, 2, separator, system.code_page));
     }
-    system.environment.set(system.paths.search_path_variable, expanded(system, search_path));
+    system.environment.set(system.paths.search_path_variable, system.environment.expand(search_path));
 }
 
 bool assemble_options(platform::System& system, const Messages& messages, const VmSettings& settings,
@@ -244,7 +240,7 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
     // References are expanded per option, after splitting: a variable's value
     // never splits into several options.
     for (const std::string& option : options) {
-        assembled.options.push_back(expanded(system, option));
+        assembled.options.push_back(system.environment.expand(option));
     }
     return true;
 }

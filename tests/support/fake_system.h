@@ -7,9 +7,10 @@
 #include <set>
 #include <tuple>
 
-#include "platform/environment_references.h"
+#include "core/string_table.h"
 #include "platform/ini_file.h"
 #include "platform/native_system.h"
+#include "ui/missing_runtime_window.h"
 
 namespace embark::testing {
 
@@ -39,9 +40,6 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
         return variables.count(name) ? std::optional(variables[name]) : std::nullopt;
     }
     bool set(const char* name, Text value) override { return variables[name] = value, true; }
-    std::optional<std::string> expand(Text text) override {
-        return expand_references(text, [this](Text name) { return get(name.c_str()); });
-    }
     std::set<std::string> existing;
     Strings created, made_current; // folders, in call order
     bool entry_exists(Text path) override { return existing.count(path) != 0; }
@@ -50,29 +48,31 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     bool same_file(Text a, Text b) override { return a == b; }
     std::string read_start(Text path, size_t size) override { return files.count(path) ? files[path].substr(0, size) : ""; }
     std::string executable = "C:\\Apps\\tool.exe";
-    unsigned long error = 0; // not 0: the executable path is unavailable
+    uint32_t error = 0; // not 0: the executable path is unavailable
     std::optional<std::string> raw_command_line;
     Strings arguments;
     bool nt_family = true;
-    bool executable_path(std::string& path, unsigned long& code) override {
-        code = error, path = error ? "" : executable;
-        return error == 0;
+    platform::Expected<std::string> executable_path() override {
+        return error ? platform::Expected<std::string>(platform::SystemError{error}) : executable;
     }
     std::optional<std::string> command_line() override { return raw_command_line; }
     Strings argument_vector() override { return arguments; }
-    bool keeps_per_user_settings_file() override { return nt_family; }
+    std::optional<std::string> application_data_folder() override {
+        return nt_family ? std::optional(get("APPDATA").value_or("")) : std::nullopt;
+    }
     void use_system_default_locale() override {}
     std::string output; // standard output
     int writes = 0;
     void write(std::string_view text) override { output += text, ++writes; }
     std::map<std::string, std::set<std::string>> exports; // libraries that load; entry points cannot be called
     Strings loaded;
-    void* load(Text path, unsigned long& code) override {
+    platform::Expected<void*> load(Text path) override {
         loaded.push_back(path);
-        return exports.count(path) ? &exports[path] : (code = 126, nullptr);
+        return exports.count(path) ? platform::Expected<void*>(&exports[path]) : platform::SystemError{126};
     }
-    void* symbol(void* library, const char* name, unsigned long& code) override {
-        return static_cast<std::set<std::string>*>(library)->count(name) ? library : (code = 127, nullptr);
+    platform::Expected<void*> symbol(void* library, const char* name) override {
+        return static_cast<std::set<std::string>*>(library)->count(name) ? platform::Expected<void*>(library)
+                                                                          : platform::SystemError{127};
     }
     bool run_and_wait(uint32_t, Body, void*, uint32_t&) override { return false; }
     int thread_starts = 0; // none starts
@@ -104,10 +104,15 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
         return key->names.empty() && !key->java_home ? nullptr : std::move(key);
     }
     FakeCodePage code_page;
-    platform::NativeResources resources;
-    platform::System system{{'\\', ';', "Path", false}, {"bin", "jvm.dll", "bin\\java.dll", false,
-                            {platform::MachineType::Format::pe, 0x8664}}, *this, *this, *this, *this, code_page, resources,
-                            *this, *this, *this, *this, *this, true};
+    platform::NativeResources resources{message_string_table()};
+    platform::System system{{'\\', ';', "Path", ".exe"}, {platform::MachineType::Format::pe, 0x8664}, *this, *this,
+                            *this, *this, code_page, resources, *this, *this, *this, *this, *this};
+    // Dialogs that can never be created, where there are any.
+    struct Windows final : MissingRuntimeWindows {
+        bool dialogs = true;
+        bool available() const override { return dialogs; }
+        int show(platform::System&, Text, JvmType, RuntimeChoice&) override { return dialog_failed; }
+    } windows;
 };
 
 } // namespace embark::testing

@@ -49,7 +49,7 @@ struct Scripted final : platform::InstanceChannels {
         void pause_before_retry() override { ++s.pauses; }
         platform::InstanceAnswer wait_for_answer() override { return {Kind::lost}; }
     };
-    std::unique_ptr<platform::InstanceChannel> open(const std::string&, Serve, bool& first_instance) override {
+    std::unique_ptr<platform::InstanceChannel> open(const std::string&, size_t, Serve, bool& first_instance) override {
         return first_instance = first, refuse ? nullptr : std::make_unique<Channel>(*this);
     }
 };
@@ -73,7 +73,10 @@ TEST(SingleInstanceTest, ALaterStartRetriesABoundedTimeWhileTheFirstIsStarting) 
     }
 }
 
-using Status = std::array<uint32_t, 7>;
+using Control = platform::ServiceControl;
+// late: "other" while main runs, and a stop after it
+constexpr Control stop = Control::stop, other = Control::other, late = Control(99);
+using Status = std::pair<platform::ServiceState, uint32_t>; // and the wait hint
 
 // Runs the service's main at once on the dispatching thread; the run step sends the scripted controls.
 struct ScriptedHost final : platform::ServiceHost {
@@ -85,29 +88,30 @@ struct ScriptedHost final : platform::ServiceHost {
     Dispatch dispatch(const std::string& served_name, const Callbacks& given) override {
         callbacks = &given;
         if (outcome == Dispatch::served) given.main({"Installed Name", "p1"});
-        if (outcome == Dispatch::served && late_stop) given.control(1); // a signal after main, on POSIX
+        if (outcome == Dispatch::served && late_stop) given.control(stop); // a signal after main, on POSIX
         return served_name == name ? outcome : Dispatch::failed;
     }
     bool register_control_handler(const std::string& given) override { return registers && given == name; }
-    bool report(const platform::ServiceStatus& s) override {
-        reported.push_back({s.service_type, s.current_state, s.controls_accepted, s.win32_exit_code,
-                            s.service_specific_exit_code, s.check_point, s.wait_hint});
+    bool report(platform::ServiceState state, uint32_t wait_hint) override {
+        reported.push_back({state, wait_hint});
         return reports;
     }
     void machine_ready() override {}
 };
 
-const Status running{16, 4, 5, 0, 0, 0, 0}, pending{16, 3, 5, 0, 0, 0, 3000}, stopped{16, 1, 5, 0, 0, 0, 0},
-    failed{16, 1, 5, 1066, 1, 0, 0}, pending_stopped{16, 1, 5, 0, 0, 0, 3000}, failed_early{16, 1, 0, 1066, 1, 0, 0};
+using State = platform::ServiceState;
+const Status running{State::running, 0}, pending{State::stop_pending, 3000}, stopped{State::stopped, 0},
+    failed{State::failed, 0}, pending_stopped{State::stopped, 3000};
 using D = platform::ServiceHost::Dispatch;
 
 TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
     // outcome, registers, reports, run step's code, controls sent while it runs, reported, exit code, stop threads, ran
-    const std::tuple<D, bool, bool, int, std::vector<uint32_t>, std::vector<Status>, int, int, bool> cases[] = {
+    const std::tuple<D, bool, bool, int, std::vector<Control>, std::vector<Status>, int, int, bool> cases[] = {
         {D::served, true, true, 0, {}, {running, stopped}, 0, 0, true},
-        {D::served, true, true, 0, {99}, {running, running, stopped, stopped}, 0, 0, true}, // 99: a stop after main
+        {D::served, true, true, 0, {late}, {running, running, stopped, stopped}, 0, 0, true}, // a stop after main
         {D::served, true, true, -1, {}, {running, failed}, -1, 0, true},
-        {D::served, true, true, 0, {4, 1, 4, 5, 2}, {running, running, pending, pending, pending, pending, pending_stopped},
+        {D::served, true, true, 0, {other, stop, other, stop, other},
+         {running, running, pending, pending, pending, pending, pending_stopped},
          0, 2, true},
         {D::served, true, false, 0, {}, {running}, -1, 0, false},  // the first report fails: nothing runs
         {D::served, false, true, 0, {}, {}, -1, 0, false},         // no handler: nothing runs, nothing reported
@@ -117,12 +121,12 @@ TEST(ServiceTest, ReportsArgumentsControlsAndOutcome) {
         testing::FakeSystem fake;
         ScriptedHost host;
         host.outcome = outcome, host.registers = registers, host.reports = reports;
-        host.late_stop = controls == std::vector<uint32_t>{99};
+        host.late_stop = controls == std::vector<Control>{late};
         fake.system.services = &host;
         Strings arguments;
         ServiceContext context{[&](const Strings& given) {
                                    arguments = given;
-                                   for (uint32_t control : controls) host.callbacks->control(control);
+                                   for (Control control : controls) host.callbacks->control(control == late ? other : control);
                                    return code;
                                },
                                std::make_shared<MachinePresence>(), "App", ""};
@@ -148,8 +152,8 @@ TEST(ServiceTest, AStartThatFailsBeforeTheServiceRunsIsReportedThere) {
         ScriptedHost host;
         host.outcome = outcome, host.name = executable + 8, fake.executable = executable, fake.system.services = &host;
         if (settings) fake.put_file("C:\\Apps\\tool.ini", "[Application]\n" + *settings);
-        EXPECT_EQ(run_launcher(fake.system), -1);
-        EXPECT_EQ(host.reported, std::vector<Status>(reported, failed_early));
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
+        EXPECT_EQ(host.reported, std::vector<Status>(reported, failed));
         EXPECT_EQ(fake.output, output) << executable << " " << settings.value_or("-");
     }
 }

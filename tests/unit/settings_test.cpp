@@ -13,7 +13,7 @@ using testing::FakeCodePage;
 using testing::Strings;
 
 TEST(SettingsTest, SettingsFilesBesideTheExecutableAndUnderApplicationData) {
-    const platform::PathConventions windows{'\\', ';', "Path", false}, posix{'/', ':', "PATH", true};
+    const platform::PathConventions windows{'\\', ';', "Path", ".exe"}, posix{'/', ':', "PATH", ""};
     const std::tuple<const char*, bool, bool, std::string> cases[] = { // POSIX, double-byte; "": none
         {"C:\\Apps\\tool.exe", false, false, "C:\\Apps\\tool.ini"}, {"C:\\Apps\\tool", false, false, ""},
         {"C:\\my.apps\\tool", false, false, "C:\\my.ini"}, // the last dot of the whole path

@@ -146,10 +146,10 @@ TEST(DriverTest, StartsThatFindNoRuntime) {
          no_runtime + "(version between 1.4 and 1.5)" + from}};
     for (const auto& [executable, error, dialogs, lines, output] : cases) {
         testing::FakeSystem fake;
-        fake.system.has_dialogs = dialogs, fake.executable = executable, fake.error = error;
+        fake.windows.dialogs = dialogs, fake.executable = executable, fake.error = error;
         if (lines) fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=A\n") + lines);
         fake.homes[jre + "1.6.0_20"] = "C:\\jre6", fake.existing.insert(remembered);
-        EXPECT_EQ(run_launcher(fake.system), -1);
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
         EXPECT_EQ(fake.output, output) << executable << " " << (lines ? lines : "");
         EXPECT_EQ(fake.loaded.size() + fake.created.size() + fake.made_current.size(), 0u);
     }
@@ -172,7 +172,7 @@ TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
         fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=A\nJRE Path=") + jre_path);
         fake.homes[jre + "1.8.0_40"] = "C:\\jre8", fake.existing.insert(present.begin(), present.end());
         if (!exports.empty() || library != "bin\\client\\jvm.dll") fake.exports[library] = exports;
-        EXPECT_EQ(run_launcher(fake.system), -1);
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
         EXPECT_EQ(std::make_tuple(fake.loaded, fake.variables["JX_JVM_PATH"], fake.output),
                   std::make_tuple(Strings{library}, library, output)); // the environment names it before the load
     }

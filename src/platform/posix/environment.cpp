@@ -1,6 +1,5 @@
 #include <cstdlib>
 
-#include "platform/environment_references.h"
 #include "platform/posix/posix_system.h"
 
 namespace embark::platform {
@@ -15,10 +14,6 @@ std::optional<std::string> NativeEnvironment::get(const char* name) {
 
 bool NativeEnvironment::set(const char* name, const std::string& value) {
     return ::setenv(name, value.c_str(), 1) == 0;
-}
-
-std::optional<std::string> NativeEnvironment::expand(const std::string& text) {
-    return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
 } // namespace embark::platform

@@ -195,16 +195,17 @@ void answer_at_exit(int status, void*) {
 struct PendingRequest {
     UniqueFd connection;
     Clock::time_point deadline;
-    std::string area = std::string(instance_argument_area_size, '\0');
+    std::string area;
     size_t received = 0;
 };
 
 class ListeningChannel final : public InstanceChannel {
 public:
     ListeningChannel(UniqueFd lock, SocketAddress address, UniqueFd socket, UniqueFd stop_read,
-                     UniqueFd stop_write, InstanceChannels::Serve serve)
+                     UniqueFd stop_write, size_t area_size, InstanceChannels::Serve serve)
         : lock_(std::move(lock)), address_(std::move(address)), socket_(std::move(socket)),
-          stop_read_(std::move(stop_read)), stop_write_(std::move(stop_write)), serve_(std::move(serve)),
+          stop_read_(std::move(stop_read)), stop_write_(std::move(stop_write)), area_size_(area_size),
+          serve_(std::move(serve)),
           listener_([this] { listen_for_requests(); }) {}
     ~ListeningChannel() override {
         char byte = 0;
@@ -277,7 +278,8 @@ private:
             return;
         }
         if (peer_is_this_user(connection.get())) {
-            pending.push_back({std::move(connection), Clock::now() + request_read_limit});
+            pending.push_back({std::move(connection), Clock::now() + request_read_limit,
+                               std::string(area_size_, '\0')});
         }
     }
 
@@ -303,6 +305,7 @@ private:
     SocketAddress address_;
     UniqueFd socket_;
     UniqueFd stop_read_, stop_write_;
+    size_t area_size_;
     InstanceChannels::Serve serve_;
     std::thread listener_;
 };
@@ -357,8 +360,8 @@ private:
 
 namespace embark::platform {
 
-std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, Serve serve,
-                                                             bool& first_instance) {
+std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, size_t area_size,
+                                                             Serve serve, bool& first_instance) {
     using namespace posix;
     first_instance = false;
     std::optional<std::string> folder = private_folder();
@@ -390,7 +393,7 @@ std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string&
     try {
         auto channel = std::make_unique<ListeningChannel>(std::move(lock), std::move(*address), std::move(listening),
                                                           std::move(stop_read), std::move(stop_write),
-                                                          std::move(serve));
+                                                          area_size, std::move(serve));
         first_instance = true;
         return channel;
     } catch (const std::system_error&) { // no thread for the listener

@@ -5,21 +5,21 @@
 
 namespace embark::platform {
 
-void* NativeLibraries::load(const std::string& path, unsigned long& error) {
+// dlopen and dlsym report in text; errno, where it says anything, is the closest number.
+Expected<void*> NativeLibraries::load(const std::string& path) {
     errno = 0;
     void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (library == nullptr) {
-        // dlopen reports in text; errno, where it says anything, is the closest code.
-        error = static_cast<unsigned long>(errno);
+        return last_system_error();
     }
     return library;
 }
 
-void* NativeLibraries::symbol(void* library, const char* name, unsigned long& error) {
+Expected<void*> NativeLibraries::symbol(void* library, const char* name) {
     errno = 0;
     void* address = ::dlsym(library, name);
     if (address == nullptr) {
-        error = static_cast<unsigned long>(errno);
+        return last_system_error();
     }
     return address;
 }

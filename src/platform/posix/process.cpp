@@ -6,24 +6,21 @@
 
 namespace embark::platform {
 
-bool NativeProcess::executable_path(std::string& path, unsigned long& error) {
+Expected<std::string> NativeProcess::executable_path() {
     if (!executable_.empty()) {
-        path = executable_;
-        return true;
+        return executable_;
     }
     // The link's target may be of any length: grow until it fits.
     std::string buffer(256, '\0');
     for (;;) {
         ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (length < 0) {
-            error = static_cast<unsigned long>(errno);
-            return false;
+            return last_system_error();
         }
         if (static_cast<size_t>(length) < buffer.size()) {
             buffer.resize(static_cast<size_t>(length));
             executable_ = buffer;
-            path = std::move(buffer);
-            return true;
+            return buffer;
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -60,8 +57,8 @@ std::vector<std::string> NativeProcess::argument_vector() {
     return arguments;
 }
 
-bool NativeProcess::keeps_per_user_settings_file() {
-    return false;
+std::optional<std::string> NativeProcess::application_data_folder() {
+    return std::nullopt; // the settings file beside the executable is the only one
 }
 
 void NativeProcess::use_system_default_locale() {

@@ -111,7 +111,7 @@ ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_nam
         if (got <= 0 || request == main_returned) {
             break;
         }
-        callbacks.control(service_control_stop);
+        callbacks.control(ServiceControl::stop);
     }
     if (started) {
         ::pthread_join(main_thread, nullptr);
@@ -126,8 +126,8 @@ bool NativeServiceHost::register_control_handler(const std::string&) {
     return true; // the stop signals are taken by the dispatch
 }
 
-bool NativeServiceHost::report(const ServiceStatus& status) {
-    if (status.current_state == service_stop_pending) {
+bool NativeServiceHost::report(ServiceState state, uint32_t) {
+    if (state == ServiceState::stop_pending) {
         notify_service_manager("STOPPING=1");
     }
     return true;

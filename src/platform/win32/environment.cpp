@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "platform/environment_references.h"
 #include "platform/win32/win32_system.h"
 
 namespace embark::platform {
@@ -27,12 +26,6 @@ std::optional<std::string> NativeEnvironment::get(const char* name) {
 
 bool NativeEnvironment::set(const char* name, const std::string& value) {
     return ::SetEnvironmentVariableA(name, value.c_str()) != FALSE;
-}
-
-// Each %NAME% is looked up on its own: the system's expansion function fails
-// (or worse) for a result beyond 32 KiB, and a class path can be that long.
-std::optional<std::string> NativeEnvironment::expand(const std::string& text) {
-    return expand_references(text, [this](const std::string& name) { return get(name.c_str()); });
 }
 
 } // namespace embark::platform

@@ -24,7 +24,7 @@ struct InstanceBlock {
     volatile LONG listener_thread_id; // 0 until the listener takes requests
     DWORD process_id;
     UINT message_id;
-    char argument_area[instance_argument_area_size];
+    char argument_area[1040]; // the only size this layout takes
 };
 static_assert(sizeof(InstanceBlock) == 1052);
 
@@ -152,7 +152,7 @@ private:
             }
             auto requester = static_cast<DWORD>(message.wParam);
             UINT id = block->message_id;
-            InstanceRequest request{std::string(block->argument_area, instance_argument_area_size),
+            InstanceRequest request{std::string(block->argument_area, sizeof block->argument_area),
                                     [requester, id](uint32_t code) { ::PostThreadMessageA(requester, id, code, 0); }};
             ::SetEvent(shared_.slot_copied.get()); // the next start may write the area
             serve_(std::move(request));
@@ -204,7 +204,7 @@ public:
         MSG message;
         ::PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE); // a queue for the answer
         ::ResetEvent(shared_.slot_copied.get());
-        std::memcpy(block->argument_area, argument_area.data(), instance_argument_area_size);
+        std::memcpy(block->argument_area, argument_area.data(), sizeof block->argument_area);
         message_id_ = block->message_id;
         if (!::PostThreadMessageA(listener, message_id_, ::GetCurrentThreadId(), 0)) {
             // No queue yet, or the listener is gone.
@@ -258,9 +258,13 @@ private:
 
 namespace embark::platform {
 
-std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, Serve serve,
-                                                             bool& first_instance) {
+std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, size_t area_size,
+                                                             Serve serve, bool& first_instance) {
     using namespace win32;
+    first_instance = false;
+    if (area_size != sizeof InstanceBlock::argument_area) {
+        return nullptr; // every instance of every build shares the block's layout
+    }
     SharedObjects shared;
     OwnerOnlySecurity security;
     if (!security.prepare()) {

@@ -4,18 +4,18 @@
 
 namespace embark::platform {
 
-void* NativeLibraries::load(const std::string& path, unsigned long& error) {
+Expected<void*> NativeLibraries::load(const std::string& path) {
     HMODULE library = ::LoadLibraryA(path.c_str());
     if (library == nullptr) {
-        error = ::GetLastError();
+        return last_system_error();
     }
     return reinterpret_cast<void*>(library);
 }
 
-void* NativeLibraries::symbol(void* library, const char* name, unsigned long& error) {
+Expected<void*> NativeLibraries::symbol(void* library, const char* name) {
     FARPROC address = ::GetProcAddress(static_cast<HMODULE>(library), name);
     if (address == nullptr) {
-        error = ::GetLastError();
+        return last_system_error();
     }
     return reinterpret_cast<void*>(address);
 }

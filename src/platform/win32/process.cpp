@@ -4,10 +4,9 @@
 
 namespace embark::platform {
 
-bool NativeProcess::executable_path(std::string& path, unsigned long& error) {
+Expected<std::string> NativeProcess::executable_path() {
     if (!executable_.empty()) {
-        path = executable_;
-        return true;
+        return executable_;
     }
     // The path may be longer than MAX_PATH: grow until it is not cut.
     std::string buffer(MAX_PATH, '\0');
@@ -15,18 +14,15 @@ bool NativeProcess::executable_path(std::string& path, unsigned long& error) {
         DWORD size = static_cast<DWORD>(buffer.size());
         DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), size);
         if (length == 0) {
-            error = ::GetLastError();
-            return false;
+            return last_system_error();
         }
         if (length < size) {
             buffer.resize(length);
             executable_ = buffer;
-            path = std::move(buffer);
-            return true;
+            return buffer;
         }
         if (size >= 0x10000) { // beyond any path the system can hold
-            error = ERROR_INSUFFICIENT_BUFFER;
-            return false;
+            return SystemError{ERROR_INSUFFICIENT_BUFFER};
         }
         buffer.assign(static_cast<size_t>(size) * 2, '\0');
     }
@@ -40,9 +36,11 @@ std::vector<std::string> NativeProcess::argument_vector() {
     return {}; // Windows keeps a raw command line instead
 }
 
-bool NativeProcess::keeps_per_user_settings_file() {
-    // The per-user file belongs to the NT family. GetVersionEx is deprecated
-    // for version checks, but the platform id is all we ask.
+namespace {
+
+// The per-user settings file belongs to the NT family. GetVersionEx is
+// deprecated for version checks, but the platform id is all we ask.
+bool nt_family() {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     OSVERSIONINFOEXA extended{};
@@ -57,6 +55,15 @@ bool NativeProcess::keeps_per_user_settings_file() {
     }
 #pragma GCC diagnostic pop
     return false;
+}
+
+} // namespace
+
+std::optional<std::string> NativeProcess::application_data_folder() {
+    if (!nt_family()) {
+        return std::nullopt;
+    }
+    return NativeEnvironment().get("APPDATA").value_or(std::string());
 }
 
 void NativeProcess::use_system_default_locale() {

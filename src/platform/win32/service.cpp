@@ -10,6 +10,9 @@ namespace {
 // is reached through these while the dispatcher runs.
 const ServiceHost::Callbacks* active_callbacks = nullptr;
 SERVICE_STATUS_HANDLE status_handle = nullptr;
+// The record the manager last had: each report changes what its state changes.
+SERVICE_STATUS reported{SERVICE_WIN32_OWN_PROCESS, 0, 0, NO_ERROR, 0, 0, 0};
+constexpr DWORD failed_start_code = 1; // the service-specific code of a start that failed
 
 void WINAPI service_main(DWORD count, char** vector) {
     std::vector<std::string> arguments;
@@ -23,7 +26,8 @@ void WINAPI service_main(DWORD count, char** vector) {
 }
 
 void WINAPI control_handler(DWORD control) {
-    active_callbacks->control(control);
+    bool stop = control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN;
+    active_callbacks->control(stop ? ServiceControl::stop : ServiceControl::other);
 }
 
 } // namespace
@@ -46,12 +50,26 @@ bool NativeServiceHost::register_control_handler(const std::string& service_name
     return status_handle != nullptr;
 }
 
-bool NativeServiceHost::report(const ServiceStatus& status) {
-    SERVICE_STATUS record{status.service_type,          status.current_state,
-                          status.controls_accepted,     status.win32_exit_code,
-                          status.service_specific_exit_code, status.check_point,
-                          status.wait_hint};
-    return ::SetServiceStatus(status_handle, &record) != FALSE;
+bool NativeServiceHost::report(ServiceState state, uint32_t wait_hint_ms) {
+    switch (state) {
+    case ServiceState::running:
+        reported.dwCurrentState = SERVICE_RUNNING;
+        reported.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+        break;
+    case ServiceState::stop_pending:
+        reported.dwCurrentState = SERVICE_STOP_PENDING;
+        break;
+    case ServiceState::stopped:
+        reported.dwCurrentState = SERVICE_STOPPED;
+        break;
+    case ServiceState::failed: // the manager and its log show the failure's code
+        reported.dwCurrentState = SERVICE_STOPPED;
+        reported.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
+        reported.dwServiceSpecificExitCode = failed_start_code;
+        break;
+    }
+    reported.dwWaitHint = wait_hint_ms;
+    return ::SetServiceStatus(status_handle, &reported) != FALSE;
 }
 
 void NativeServiceHost::machine_ready() {

@@ -16,13 +16,13 @@ MachineType own_machine() {
 
 } // namespace
 
-System& native_system() {
+System& native_system(std::span<const StringTableEntry> string_table) {
     static win32::Win32ProfileFiles profiles;
     static NativeEnvironment environment;
     static NativeFileSystem files;
     static NativeProcess process;
     static const win32::Win32CodePage code_page;
-    static NativeResources resources;
+    static NativeResources resources(string_table);
     static NativeConsole console;
     static NativeLibraries libraries;
     static NativeThreads threads;
@@ -31,11 +31,14 @@ System& native_system() {
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
     static System system{
-        {'\\', ';', "Path", false},
-        {"bin", "jvm.dll", "bin\\java.dll", false, own_machine()},
+        {'\\', ';', "Path", ".exe"}, own_machine(),
         profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, true, &instances, &services};
+        registry, &instances, &services};
     return system;
+}
+
+SystemError last_system_error() {
+    return {::GetLastError()};
 }
 
 } // namespace embark::platform

@@ -157,12 +157,21 @@ private:
     Hyperlink link_{0};
 };
 
+class DialogWindows final : public MissingRuntimeWindows {
+public:
+    bool available() const override { return true; }
+    int show(platform::System& system, const std::string& message, JvmType jvm_type,
+             RuntimeChoice& choice) override {
+        MissingRuntimeDialog dialog(system, message, jvm_type, choice);
+        return dialog.show(::GetActiveWindow());
+    }
+};
+
 } // namespace
 
-int show_missing_runtime_window(platform::System& system, const std::string& message, JvmType jvm_type,
-                                RuntimeChoice& choice) {
-    MissingRuntimeDialog dialog(system, message, jvm_type, choice);
-    return dialog.show(::GetActiveWindow());
+MissingRuntimeWindows& native_missing_runtime_windows() {
+    static DialogWindows windows;
+    return windows;
 }
 
 } // namespace embark

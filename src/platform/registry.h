@@ -1,0 +1,29 @@
+// The system's registry, read only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace embark::platform {
+
+// An open registry key; closed when the object goes.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    // The name of the subkey at `index`; false at the end of the list or on any error.
+    virtual bool subkey_name(uint32_t index, std::string& name) = 0;
+    // The raw data of a named value (its type is not examined); false when it
+    // cannot be read.
+    virtual bool value(const char* name, std::string& data) = 0;
+};
+
+// The keys below HKEY_LOCAL_MACHINE.
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // nullptr when the key cannot be opened for reading.
+    virtual std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) = 0;
+};
+
+} // namespace embark::platform
