@@ -30,7 +30,6 @@
 #include <benchmark/benchmark.h>
 
 #include "fake_system.h"
-#include "core/messages.h"
 #include "runtime/registry_search.h"
 
 namespace {
@@ -57,21 +56,20 @@ void search_and_select(benchmark::State& state, std::vector<std::string> preferr
     embark::testing::FakeSystem platform;
     platform.log_opens = false;
     install_runtimes(platform, n);
-    embark::Messages messages(platform.system);
     embark::RuntimeRequest request;
     request.preferred_versions = std::move(preferred_versions);
 
     // The newest runtime is the one chosen; anything else means the setup is wrong.
     std::string home;
     embark::VersionRecord version;
-    if (!embark::registry_search_and_selection(platform.system, messages, request, home, version) ||
+    if (!embark::registry_search_and_selection(platform.system, request, home, version) ||
         home != runtime_folder(n - 1) + "\\") {
         state.SkipWithError("the search did not choose the newest runtime");
         return;
     }
 
     for (auto _ : state) {
-        bool found = embark::registry_search_and_selection(platform.system, messages, request, home, version);
+        bool found = embark::registry_search_and_selection(platform.system, request, home, version);
         benchmark::DoNotOptimize(found);
         benchmark::DoNotOptimize(home.data());
         benchmark::ClobberMemory();

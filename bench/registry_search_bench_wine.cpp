@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "core/messages.h"
 #include "platform/system.h"
 #include "runtime/registry_search.h"
 #include "runtime/version.h"
@@ -31,7 +30,6 @@ int main(int argc, char** argv) {
     }
 
     embark::platform::System& system = embark::platform::native_system();
-    embark::Messages messages(system);
     embark::RuntimeRequest request;
     request.preferred_versions = {""};
 
@@ -39,7 +37,7 @@ int main(int argc, char** argv) {
     embark::VersionRecord version;
     bool found = false;
     double first_us = bench::time_once(
-        [&] { found = embark::registry_search_and_selection(system, messages, request, home, version); });
+        [&] { found = embark::registry_search_and_selection(system, request, home, version); });
     if (!found) {
         std::fprintf(stderr, "registry_search_bench_wine: no runtime found in the registry\n");
         return 1;
@@ -47,7 +45,7 @@ int main(int argc, char** argv) {
     size_t candidates = embark::scan_registry(system, request).size();
 
     std::vector<double> samples = bench::time_runs(
-        runs, [&] { embark::registry_search_and_selection(system, messages, request, home, version); });
+        runs, [&] { embark::registry_search_and_selection(system, request, home, version); });
 
     std::printf("registry_search_bench_wine: registry search and selection, %ld runs\n", runs);
     std::printf("candidates: %zu, chosen: %s (%s)\n", candidates, home.c_str(),

@@ -82,7 +82,7 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     if (private_runtime_search(system, messages, runtime_home) && take_library_below(runtime_home)) {
         return true;
     }
-    if (registry_search_and_selection(system, messages, state.runtime, runtime_home,
+    if (registry_search_and_selection(system, state.runtime, runtime_home,
                                       state.selected_runtime_version) &&
         take_library_below(runtime_home)) {
         return true;

@@ -151,7 +151,7 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
     return candidates.front();
 }
 
-bool registry_search_and_selection(platform::System& system, const Messages&, const RuntimeRequest& request,
+bool registry_search_and_selection(platform::System& system, const RuntimeRequest& request,
                                    std::string& runtime_home, VersionRecord& selected_version) {
     std::optional<RuntimeCandidate> pick =
         pick_candidate(scan_registry(system, request), request.preferred_versions,

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/messages.h"
 #include "platform/system.h"
 #include "runtime/runtime_request.h"
 
@@ -34,8 +33,8 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
                                                const platform::CodePage& code_page);
 
 // The scan and the pick; false, with nothing changed, when no entry fits.
-bool registry_search_and_selection(platform::System& system, const Messages& messages,
-                                   const RuntimeRequest& request, std::string& runtime_home,
+bool registry_search_and_selection(platform::System& system, const RuntimeRequest& request,
+                                   std::string& runtime_home,
                                    VersionRecord& selected_version);
 
 } // namespace embark

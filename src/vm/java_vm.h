@@ -83,7 +83,8 @@ struct JavaMain {
 };
 
 // The Java thread: creates the virtual machine and calls main; 0 when main
-// was called (whatever it did), 1 for every failure.
+// was called (whatever it did) and the thread detached from the machine again,
+// 1 for every failure.
 uint32_t run_java_thread(platform::System& system, const Messages& messages, VmSession& session,
                          VmOptions& options, const JavaMain& main);
 

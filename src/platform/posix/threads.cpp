@@ -49,7 +49,7 @@ private:
 bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
     ThreadAttributes attributes;
     if (stack_size != 0 && attributes.get() != nullptr) {
-        // Too small a size is refused; the thread then gets the default.
+        // pthread refuses a size below its least: that least is taken instead.
         size_t size = stack_size < PTHREAD_STACK_MIN ? PTHREAD_STACK_MIN : stack_size;
         ::pthread_attr_setstacksize(attributes.get(), size);
     }
