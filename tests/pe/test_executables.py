@@ -73,5 +73,5 @@ class WindowsExecutables(unittest.TestCase):
                 self.assertIn('level="asInvoker"', manifest)
                 self.assertRegex(resources[RT_VERSION, 1].decode("utf-16-le"), "ProductName\0+embark\0")
                 self.assertLessEqual({RT_ICON, RT_GROUP_ICON}, {kind for kind, _ in resources})
-                if (RT_DIALOG, 201) in resources:  # the missing-runtime dialog, once it is built
-                    self.assertIn("MS Shell Dlg", resources[RT_DIALOG, 201].decode("utf-16-le", "replace"))
+                self.assertIn((RT_DIALOG, 201), resources.keys())  # the missing-runtime dialog
+                self.assertIn("MS Shell Dlg", resources[RT_DIALOG, 201].decode("utf-16-le", "replace"))

@@ -1,0 +1,67 @@
+// Whole starts. Without a runtime a start ends at the missing-runtime dialog, which cannot be shown (or prints its
+// message where there are no windows); with one it stops after the option assembly.
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "launcher/driver.h"
+
+namespace embark {
+
+using testing::Strings;
+const std::string jre = "Software\\JavaSoft\\Java Runtime Environment\\", remembered = "C:\\jre6\\bin\\client\\jvm.dll",
+                  registered = "C:\\jre8\\bin\\client\\jvm.dll",
+                  no_runtime = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install"
+                               " a JRE ";
+
+TEST(DriverTest, StartsThatFindNoRuntime) {
+    const std::string from = " from: https://adoptium.net/temurin/releases/ \n";
+    struct Case { const char* settings; std::string output; bool dialogs = true; unsigned long error = 0;
+                  const char* executable = "C:\\Apps\\tool.exe"; }; // settings null: no file
+    const Case cases[] = {{nullptr, "Error: Main class was not specified in INI file. \n"},
+        {.settings = "", .output = "", .executable = "C:\\Apps\\tool"}, // no dot in the path: no settings file name
+        {.settings = "", .output = "Error: Windows exception: failed to get the module path (errno = -2147467259).\n \n",
+         .error = 0x80004005ul},
+        {"JVM Type=server", ""}, // the registry's 1.6 has a client VM only
+        {"JVM Type=server", no_runtime + "with a server JVM (latest version)" + from, false},
+        {"JVM Type=server\n[Application]\nApplication Type=service", // no dialog
+         no_runtime + "with a server JVM (latest version)" + from},
+        {"Minimum Version=1.4\nMaximum Version=1.5", no_runtime + "(version between 1.4 and 1.5)" + from, false}};
+    for (const auto& [settings, output, dialogs, error, executable] : cases) {
+        SCOPED_TRACE(std::string(executable) + " " + (settings ? settings : "-"));
+        testing::FakeSystem fake;
+        fake.windows.dialogs = dialogs, fake.executable = executable, fake.error = error;
+        if (settings) fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=A\n") + settings);
+        fake.homes[jre + "1.6.0_20"] = "C:\\jre6", fake.existing.insert(remembered);
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
+        EXPECT_EQ(fake.output, output);
+        EXPECT_EQ(fake.loaded, Strings{});
+        EXPECT_EQ(fake.created, Strings{});
+        EXPECT_EQ(fake.made_current, Strings{});
+    }
+}
+
+TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
+    const std::string beside = "C:\\Apps\\bin\\client\\jvm.dll", marker = "C:\\Apps\\bin\\java.dll",
+                      entry_missing = "Error: Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n \n";
+    struct Case { const char* jre_path; Strings present; std::set<std::string> exports; std::string loaded, output; };
+    const Case cases[] = {{"C:\\jre6", {remembered, marker, beside, registered}, {}, remembered, entry_missing},
+        {"C:\\gone", {marker, beside, registered}, {}, beside, entry_missing},
+        {"C:\\gone", {registered}, {"JNI_CreateJavaVM"}, registered, entry_missing},
+        {"", {"bin\\client\\jvm.dll"}, {}, "bin\\client\\jvm.dll", // no private runtime: the current directory
+         "Error: Failed to load Java VM library: bin\\client\\jvm.dll (errno = 126).\n \n"},
+        {"C:\\jre6\\", {remembered}, {"JNI_CreateJavaVM", "JNI_GetDefaultJavaVMInitArgs"}, remembered,
+         "Error: Java Class Path was not specified in INI file. \n"}};
+    for (const auto& [jre_path, present, exports, loaded, output] : cases) {
+        SCOPED_TRACE(jre_path);
+        testing::FakeSystem fake;
+        fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=A\nJRE Path=") + jre_path);
+        fake.homes[jre + "1.8.0_40"] = "C:\\jre8", fake.existing.insert(present.begin(), present.end());
+        if (!exports.empty() || loaded != "bin\\client\\jvm.dll") fake.exports[loaded] = exports;
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
+        EXPECT_EQ(fake.loaded, Strings{loaded});
+        EXPECT_EQ(fake.variables["JX_JVM_PATH"], loaded); // the environment names the library before its load
+        EXPECT_EQ(fake.output, output);
+    }
+}
+
+} // namespace embark

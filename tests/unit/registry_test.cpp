@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/posix/posix_system.h"
+
+namespace embark::platform::posix {
+
+struct RegistryTest : ::testing::Test {
+    void SetUp() override { ASSERT_NE(::mkdtemp(folder.data()), nullptr); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string folder = (std::filesystem::temp_directory_path() / "embark-runtimes-XXXXXX").string();
+};
+
+TEST_F(RegistryTest, InstalledRuntimesAreFoldersNamedByTheirReleaseFile) {
+    namespace fs = std::filesystem;
+    struct Runtime { const char* name; const char* release; bool library = true; }; // library: lib/server/libjvm.so
+    const Runtime runtimes[] = {{"a", "IMPLEMENTOR=x\nJAVA_VERSION=\"17.0.2\"\r\n"}, {"b", "JAVA_VERSION=11\n", false},
+        {"c", "JAVA_VERSION=11"}, {"d", "JAVA_VERSION=\"none\"\n"}, {"e", "JAVA_VERSION=\"\"\n"}, {"f", ""}};
+    for (const auto& [name, release, library] : runtimes) {
+        fs::create_directories(folder + "/" + name + "/lib/server");
+        std::ofstream(folder + "/" + name + "/release") << release;
+        if (library) std::ofstream(folder + "/" + name + "/lib/server/libjvm.so");
+    }
+    fs::create_directory_symlink(folder + "/a", folder + "/link");
+    std::ofstream(folder + "/file") << "JAVA_VERSION=9";
+    PosixRegistry registry(folder);
+    const std::string key = "Software\\JavaSoft\\Java Runtime Environment";
+    std::string name, home;
+    std::vector<std::string> names;
+    auto list = registry.open_local_machine(key);
+    for (uint32_t i = 0; list->subkey_name(i, name); ++i) names.push_back(name);
+    ASSERT_EQ(names, (std::vector<std::string>{"17.0.2", "11"})); // one entry per version, in folder order
+    ASSERT_TRUE(registry.open_local_machine(key + "\\11")->value("JavaHome", home));
+    EXPECT_EQ(home, folder + "/c" + std::string(1, '\0')); // the folder of that version that holds a library
+    EXPECT_FALSE(registry.open_local_machine(key + "\\9"));
+    EXPECT_FALSE(registry.open_local_machine(key + "X"));
+}
+
+} // namespace embark::platform::posix
