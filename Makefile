@@ -88,7 +88,7 @@ demo:
 
 bench: setup
 	$(MAKE) build
-	@bash bench/run.sh
+	@python3 bench/run.py
 
 clean:
 	rm -rf build

@@ -1,6 +1,6 @@
 /*
  * A stand-in for the Java runtime's VM library (libjvm.so) that records when
- * the launcher calls JNI_CreateJavaVM. bench/run.sh lays it out as
+ * the launcher calls JNI_CreateJavaVM. bench/run.py lays it out as
  * <runtime>/lib/server/libjvm.so and names <runtime> in the settings' "JRE Path".
  *
  * JNI_CreateJavaVM reads CLOCK_MONOTONIC first thing, writes the nanoseconds

@@ -1,6 +1,6 @@
 // Times, in-process, the registry search and the runtime selection against
 // the system's own registry and file system: what the launcher does when
-// neither a remembered folder nor a private runtime is there. bench/run.sh
+// neither a remembered folder nor a private runtime is there. bench/run.py
 // registers n runtimes in the registry of a Wine prefix before each run.
 //
 //   registry_search_bench_wine [runs]     (default 200)

@@ -152,7 +152,7 @@ def prepare_prefix(action, prefix):
     if reason:
         with open(os.path.join(prefix, X86_PROBE_FILE), "w") as f:
             f.write(reason)
-        print(f"x86 programs cannot run here, the x86 tests will be skipped: {reason}")
+        print(f"x86 programs cannot run here, the x86 tests and benchmarks will be skipped: {reason}")
 
 
 def main(module):
