@@ -12,20 +12,6 @@
 
 namespace embark {
 
-struct FontTraits {
-    static HFONT invalid() { return nullptr; }
-    static bool is_valid(HFONT font) { return font != nullptr; }
-    static void close(HFONT font) { ::DeleteObject(font); }
-};
-using UniqueFont = platform::win32::UniqueResource<HFONT, FontTraits>;
-
-struct CursorTraits {
-    static HCURSOR invalid() { return nullptr; }
-    static bool is_valid(HCURSOR cursor) { return cursor != nullptr; }
-    static void close(HCURSOR cursor) { ::DestroyCursor(cursor); }
-};
-using UniqueCursor = platform::win32::UniqueResource<HCURSOR, CursorTraits>;
-
 class Hyperlink {
 public:
     // Bits of the option word.
@@ -72,8 +58,8 @@ private:
     WNDPROC previous_ = ::DefWindowProcA;
     std::unique_ptr<char[]> label_;
     std::unique_ptr<char[]> target_;
-    UniqueCursor hand_cursor_;
-    UniqueFont link_font_;
+    platform::win32::UniqueCursor hand_cursor_;
+    platform::win32::UniqueFont link_font_;
     HFONT normal_font_ = nullptr; // the parent's; never deleted here
     RECT link_rectangle_{};
     HWND tooltip_ = nullptr;
