@@ -1,7 +1,8 @@
-// Owners of POSIX files: a descriptor and a C stream; each is closed
-// exactly once, on every path.
+// Owners of POSIX files: a descriptor, a C stream and a directory stream;
+// each is closed exactly once, on every path.
 #pragma once
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,5 +25,12 @@ struct FileTraits {
     static bool close(std::FILE* file) { return std::fclose(file) == 0; }
 };
 using UniqueFile = UniqueResource<std::FILE*, FileTraits>;
+
+struct DirectoryTraits {
+    static DIR* invalid() { return nullptr; }
+    static bool is_valid(DIR* directory) { return directory != nullptr; }
+    static bool close(DIR* directory) { return ::closedir(directory) == 0; }
+};
+using UniqueDirectory = UniqueResource<DIR*, DirectoryTraits>;
 
 } // namespace embark::platform::posix
