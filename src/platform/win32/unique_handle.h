@@ -28,6 +28,24 @@ struct RegistryKeyTraits {
 };
 using UniqueRegistryKey = UniqueResource<HKEY, RegistryKeyTraits>;
 
+// A view of a file mapping, typed as what the mapping holds.
+template <typename Contents>
+struct MappedViewTraits {
+    static Contents* invalid() { return nullptr; }
+    static bool is_valid(Contents* view) { return view != nullptr; }
+    static bool close(Contents* view) { return ::UnmapViewOfFile(view) != FALSE; }
+};
+template <typename Contents>
+using UniqueMappedView = UniqueResource<Contents*, MappedViewTraits<Contents>>;
+
+// Memory that a system call allocated for its caller with LocalAlloc.
+struct LocalMemoryTraits {
+    static HLOCAL invalid() { return nullptr; }
+    static bool is_valid(HLOCAL memory) { return memory != nullptr; }
+    static bool close(HLOCAL memory) { return ::LocalFree(memory) == nullptr; }
+};
+using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
+
 // The user interface's objects: a font made, a cursor made.
 struct FontTraits {
     static HFONT invalid() { return nullptr; }
