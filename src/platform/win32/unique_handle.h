@@ -46,7 +46,7 @@ struct LocalMemoryTraits {
 };
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
 
-// The user interface's objects: a font made, a cursor made.
+// The user interface's objects: a font made, a cursor made, a window made.
 struct FontTraits {
     static HFONT invalid() { return nullptr; }
     static bool is_valid(HFONT font) { return font != nullptr; }
@@ -60,5 +60,13 @@ struct CursorTraits {
     static bool close(HCURSOR cursor) { return ::DestroyCursor(cursor) != FALSE; }
 };
 using UniqueCursor = UniqueResource<HCURSOR, CursorTraits>;
+
+// Only the thread that made the window may destroy it.
+struct WindowTraits {
+    static HWND invalid() { return nullptr; }
+    static bool is_valid(HWND window) { return window != nullptr; }
+    static bool close(HWND window) { return ::DestroyWindow(window) != FALSE; }
+};
+using UniqueWindow = UniqueResource<HWND, WindowTraits>;
 
 } // namespace embark::platform::win32
