@@ -5,6 +5,8 @@
 // would add a quarter of the Windows executable's size.
 #pragma once
 
+#include <memory>
+
 namespace embark::platform {
 
 class Signal {
@@ -19,7 +21,8 @@ public:
     void wait();
 
 private:
-    void* state_;
+    struct State; // each platform layer's own
+    std::unique_ptr<State> state_;
 };
 
 class Lock {
@@ -33,7 +36,8 @@ public:
     void release();
 
 private:
-    void* state_; // on Windows the slim lock itself
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // Holds the lock for its scope.

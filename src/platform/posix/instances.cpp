@@ -140,43 +140,42 @@ bool send_code(int fd, uint32_t code) {
 // is closed only here, under the lock, when its entry goes.
 class WaitingStarts {
 public:
-    uint64_t add(int fd) {
+    uint64_t add(UniqueFd connection) {
         std::lock_guard lock(mutex_);
-        waiting_.emplace(++last_, fd);
+        waiting_.emplace(++last_, std::move(connection));
         return last_;
     }
     void answer(uint64_t request, uint32_t code) {
         std::lock_guard lock(mutex_);
         auto found = waiting_.find(request);
         if (found != waiting_.end()) {
-            send_code(found->second, code);
-            ::close(found->second);
+            send_code(found->second.get(), code);
             waiting_.erase(found);
         }
     }
     // A start that has gone (it closed its end) is answered by nobody.
     void drop(uint64_t request) {
         std::lock_guard lock(mutex_);
-        auto found = waiting_.find(request);
-        if (found != waiting_.end()) {
-            ::close(found->second);
-            waiting_.erase(found);
-        }
+        waiting_.erase(request);
     }
     std::vector<std::pair<uint64_t, int>> watched() {
         std::lock_guard lock(mutex_);
-        return {waiting_.begin(), waiting_.end()};
+        std::vector<std::pair<uint64_t, int>> connections;
+        for (const auto& [request, connection] : waiting_) {
+            connections.emplace_back(request, connection.get());
+        }
+        return connections;
     }
     void answer_all(uint32_t code) {
         std::lock_guard lock(mutex_);
-        for (const auto& [request, fd] : waiting_) {
-            send_code(fd, code);
+        for (const auto& [request, connection] : waiting_) {
+            send_code(connection.get(), code);
         }
     }
 
 private:
     std::mutex mutex_;
-    std::map<uint64_t, int> waiting_;
+    std::map<uint64_t, UniqueFd> waiting_;
     uint64_t last_ = 0;
 };
 
@@ -295,7 +294,7 @@ private:
             return true;
         }
         if (send_all(request.connection.get(), &taken_up, 1)) {
-            uint64_t id = waiting_starts().add(request.connection.release());
+            uint64_t id = waiting_starts().add(std::move(request.connection));
             serve_({std::move(request.area), [id](uint32_t code) { waiting_starts().answer(id, code); }});
         }
         return false;

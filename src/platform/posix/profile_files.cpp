@@ -20,7 +20,7 @@ UniqueFile open_regular_file(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status;
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return nullptr;
+        return UniqueFile();
     }
     UniqueFile file(::fdopen(fd.get(), "rb"));
     if (file) {
@@ -79,7 +79,7 @@ bool PosixProfileFiles::write(const std::string& file, const char* section, cons
             return false;
         }
         bool written = std::fwrite(updated.data(), 1, updated.size(), out.get()) == updated.size();
-        if (std::fclose(out.release()) != 0 || !written) {
+        if (!out.close() || !written) {
             std::remove(temporary.c_str());
             return false;
         }

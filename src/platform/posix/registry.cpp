@@ -20,10 +20,6 @@ namespace {
 
 constexpr std::string_view runtime_key = "Software\\JavaSoft\\Java Runtime Environment";
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { ::closedir(directory); }
-};
-
 // JAVA_VERSION="17.0.2" of a runtime's release file; empty when there is none.
 std::string release_version(const std::string& home) {
     UniqueFile file(std::fopen((home + "/release").c_str(), "rb"));
@@ -52,7 +48,7 @@ std::string release_version(const std::string& home) {
 // Whether a VM library lies where the runtime probe looks: lib/<kind>/libjvm.so.
 bool holds_vm_library(const std::string& home) {
     const std::string lib = home + "/lib/";
-    std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(lib.c_str()));
+    UniqueDirectory directory(::opendir(lib.c_str()));
     if (!directory) {
         return false;
     }
@@ -69,7 +65,7 @@ using Installed = PosixRegistry::InstalledRuntime;
 
 std::vector<Installed> installed_runtimes(const std::string& folder) {
     std::vector<Installed> runtimes;
-    std::unique_ptr<DIR, DirectoryCloser> directory(::opendir(folder.c_str()));
+    UniqueDirectory directory(::opendir(folder.c_str()));
     if (!directory) {
         return runtimes;
     }

@@ -5,51 +5,41 @@
 
 namespace embark::platform {
 
-namespace {
-
-struct SignalState {
+struct Signal::State {
     std::mutex mutex;
     std::condition_variable changed;
     bool set = false;
 };
 
-SignalState& state_of(void* state) {
-    return *static_cast<SignalState*>(state);
-}
+Signal::Signal() : state_(std::make_unique<State>()) {}
 
-} // namespace
-
-Signal::Signal() : state_(new SignalState) {}
-
-Signal::~Signal() {
-    delete &state_of(state_);
-}
+Signal::~Signal() = default;
 
 void Signal::set() {
-    SignalState& state = state_of(state_);
-    std::lock_guard lock(state.mutex);
-    state.set = true;
-    state.changed.notify_all();
+    std::lock_guard lock(state_->mutex);
+    state_->set = true;
+    state_->changed.notify_all();
 }
 
 void Signal::wait() {
-    SignalState& state = state_of(state_);
-    std::unique_lock lock(state.mutex);
-    state.changed.wait(lock, [&] { return state.set; });
+    std::unique_lock lock(state_->mutex);
+    state_->changed.wait(lock, [this] { return state_->set; });
 }
 
-Lock::Lock() : state_(new std::mutex) {}
+struct Lock::State {
+    std::mutex mutex;
+};
 
-Lock::~Lock() {
-    delete static_cast<std::mutex*>(state_);
-}
+Lock::Lock() : state_(std::make_unique<State>()) {}
+
+Lock::~Lock() = default;
 
 void Lock::acquire() {
-    static_cast<std::mutex*>(state_)->lock();
+    state_->mutex.lock();
 }
 
 void Lock::release() {
-    static_cast<std::mutex*>(state_)->unlock();
+    state_->mutex.unlock();
 }
 
 } // namespace embark::platform

@@ -1,4 +1,5 @@
 #include <climits>
+#include <memory>
 #include <pthread.h>
 
 #include "platform/posix/posix_system.h"
@@ -20,8 +21,8 @@ void* thread_entry(void* start) {
 }
 
 void* detached_entry(void* start) {
-    ThreadStart thread = *static_cast<ThreadStart*>(start);
-    delete static_cast<ThreadStart*>(start);
+    // Freed before the body runs, which may never return.
+    ThreadStart thread = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(start));
     thread.body(thread.argument);
     return nullptr;
 }
@@ -64,12 +65,12 @@ bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument,
 }
 
 bool NativeThreads::start(Body body, void* argument) {
-    auto* thread_start = new ThreadStart{body, argument, 1};
+    auto thread_start = std::make_unique<ThreadStart>(ThreadStart{body, argument, 1});
     pthread_t thread;
-    if (::pthread_create(&thread, nullptr, detached_entry, thread_start) != 0) {
-        delete thread_start;
+    if (::pthread_create(&thread, nullptr, detached_entry, thread_start.get()) != 0) {
         return false;
     }
+    thread_start.release(); // the thread's own now
     ::pthread_detach(thread);
     return true;
 }

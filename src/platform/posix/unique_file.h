@@ -1,48 +1,36 @@
-// Owners of POSIX files: a descriptor, and a C stream; closed when they go.
+// Owners of POSIX files: a descriptor, a C stream and a directory stream;
+// each is closed exactly once, on every path.
 #pragma once
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
+
+#include "platform/unique_resource.h"
 
 namespace embark::platform::posix {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-    }
+struct DescriptorTraits {
+    static int invalid() { return -1; }
+    static bool is_valid(int fd) { return fd >= 0; }
+    static bool close(int fd) { return ::close(fd) == 0; }
 };
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+using UniqueFd = UniqueResource<int, DescriptorTraits>;
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
+struct FileTraits {
+    static std::FILE* invalid() { return nullptr; }
+    static bool is_valid(std::FILE* file) { return file != nullptr; }
+    // The stream's buffered bytes are written here: a failure is a failed write.
+    static bool close(std::FILE* file) { return std::fclose(file) == 0; }
 };
+using UniqueFile = UniqueResource<std::FILE*, FileTraits>;
+
+struct DirectoryTraits {
+    static DIR* invalid() { return nullptr; }
+    static bool is_valid(DIR* directory) { return directory != nullptr; }
+    static bool close(DIR* directory) { return ::closedir(directory) == 0; }
+};
+using UniqueDirectory = UniqueResource<DIR*, DirectoryTraits>;
 
 } // namespace embark::platform::posix

@@ -33,13 +33,6 @@ static_assert(sizeof(InstanceBlock) == 1052);
 constexpr DWORD slot_wait_milliseconds = 5000;
 constexpr DWORD retry_pause_milliseconds = 10;
 
-struct ViewTraits {
-    static InstanceBlock* invalid() { return nullptr; }
-    static bool is_valid(InstanceBlock* view) { return view != nullptr; }
-    static void close(InstanceBlock* view) { ::UnmapViewOfFile(view); }
-};
-using UniqueView = UniqueResource<InstanceBlock*, ViewTraits>;
-
 // A security descriptor that names this process's user the owner and grants
 // that user alone any access, so that another user of the session can neither
 // open the objects nor make them first to catch a later start's arguments.
@@ -76,9 +69,8 @@ public:
                               nullptr, &descriptor) != ERROR_SUCCESS) {
             return false;
         }
-        bool same = owner != nullptr && ::EqualSid(owner, user());
-        ::LocalFree(descriptor);
-        return same;
+        UniqueLocalMemory owner_record(descriptor); // the owner points into it
+        return owner != nullptr && ::EqualSid(owner, user());
     }
 
 private:
@@ -95,7 +87,7 @@ private:
 // character no file name has, so no executable's instance name can match them.
 struct SharedObjects {
     UniqueHandle mapping;
-    UniqueView block;
+    UniqueMappedView<InstanceBlock> block;
     UniqueHandle slot;
     UniqueHandle slot_copied;
 };

@@ -1,39 +1,40 @@
 #include <windows.h>
 
 #include "platform/signal.h"
+#include "platform/win32/unique_handle.h"
 
 namespace embark::platform {
 
-Signal::Signal() : state_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+struct Signal::State {
+    win32::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
 
-Signal::~Signal() {
-    if (state_ != nullptr) {
-        ::CloseHandle(state_);
-    }
-}
+Signal::Signal() : state_(std::make_unique<State>()) {}
+
+Signal::~Signal() = default;
 
 void Signal::set() {
-    ::SetEvent(state_);
+    ::SetEvent(state_->event.get());
 }
 
 void Signal::wait() {
-    ::WaitForSingleObject(state_, INFINITE);
+    ::WaitForSingleObject(state_->event.get(), INFINITE);
 }
 
-static_assert(sizeof(SRWLOCK) == sizeof(void*));
+struct Lock::State {
+    SRWLOCK lock = SRWLOCK_INIT;
+};
 
-Lock::Lock() : state_(nullptr) {
-    ::InitializeSRWLock(reinterpret_cast<SRWLOCK*>(&state_));
-}
+Lock::Lock() : state_(std::make_unique<State>()) {}
 
 Lock::~Lock() = default;
 
 void Lock::acquire() {
-    ::AcquireSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&state_));
+    ::AcquireSRWLockExclusive(&state_->lock);
 }
 
 void Lock::release() {
-    ::ReleaseSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&state_));
+    ::ReleaseSRWLockExclusive(&state_->lock);
 }
 
 } // namespace embark::platform

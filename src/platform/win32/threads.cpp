@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_system.h"
 
@@ -18,8 +20,8 @@ DWORD WINAPI thread_entry(void* start) {
 }
 
 DWORD WINAPI detached_entry(void* start) {
-    ThreadStart thread = *static_cast<ThreadStart*>(start);
-    delete static_cast<ThreadStart*>(start);
+    // Freed before the body runs, which may never return.
+    ThreadStart thread = *std::unique_ptr<ThreadStart>(static_cast<ThreadStart*>(start));
     return thread.body(thread.argument);
 }
 
@@ -39,12 +41,12 @@ bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument,
 }
 
 bool NativeThreads::start(Body body, void* argument) {
-    auto* thread_start = new ThreadStart{body, argument};
-    win32::UniqueHandle thread(::CreateThread(nullptr, 0, detached_entry, thread_start, 0, nullptr));
+    auto thread_start = std::make_unique<ThreadStart>(ThreadStart{body, argument});
+    win32::UniqueHandle thread(::CreateThread(nullptr, 0, detached_entry, thread_start.get(), 0, nullptr));
     if (!thread) {
-        delete thread_start;
         return false;
     }
+    thread_start.release(); // the thread's own now
     return true;
 }
 

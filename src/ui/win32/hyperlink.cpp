@@ -68,13 +68,28 @@ HCURSOR create_hand_cursor() {
     return ::CreateCursor(::GetModuleHandleA(nullptr), 5, 0, hand_width, hand_height, and_plane, xor_plane);
 }
 
-std::unique_ptr<char[]> copy_text(const char* text) {
-    size_t size = std::strlen(text) + 1;
-    std::unique_ptr<char[]> copy(new (std::nothrow) char[size]);
-    if (copy) {
-        std::memcpy(copy.get(), text, size);
+// Makes room for the given number of bytes; false, and none kept, when
+// memory runs out.
+bool make_room(std::string& buffer, size_t size) {
+    try {
+        buffer.resize(size);
+        return true;
+    } catch (const std::bad_alloc&) {
+        buffer.clear();
+        return false;
     }
-    return copy;
+}
+
+// Keeps a copy of the text, terminating zero included; false, and nothing
+// kept, when memory runs out.
+bool keep_copy(std::string& kept, const char* text) {
+    try {
+        kept.assign(text, std::strlen(text) + 1);
+        return true;
+    } catch (const std::bad_alloc&) {
+        kept.clear();
+        return false;
+    }
 }
 
 POINT point_from(LPARAM lparam) {
@@ -169,29 +184,23 @@ void Hyperlink::initialise() {
             link_font_.reset(::CreateFontIndirectA(&description));
         }
     }
-    tooltip_ = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, window_, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, window_, nullptr, ::GetModuleHandleA(nullptr), nullptr));
     int length = ::GetWindowTextLengthA(window_);
-    if (!label_ && length > 0) {
-        // Short texts, the common case, are read into a stack buffer.
-        char small[512];
-        std::unique_ptr<char[]> large;
-        char* buffer = small;
-        if (length >= static_cast<int>(sizeof small)) {
-            large.reset(new (std::nothrow) char[static_cast<size_t>(length) + 1]);
-            buffer = large.get();
-        }
-        if (buffer != nullptr && ::GetWindowTextA(window_, buffer, length + 1) > 0) {
-            set_label(buffer);
+    if (label_.empty() && length > 0) {
+        std::string text;
+        if (make_room(text, static_cast<size_t>(length) + 1) &&
+            ::GetWindowTextA(window_, text.data(), length + 1) > 0) {
+            set_label(text.data());
         }
     }
     calculate_link_rectangle();
-    if (!target_ && !has(command_button)) {
-        if (label_) {
-            set_target(label_.get());
+    if (target_.empty() && !has(command_button)) {
+        if (!label_.empty()) {
+            set_target(label_.data());
         }
     } else {
-        ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+        ::SendMessageA(tooltip_.get(), TTM_ACTIVATE, TRUE, 0);
         add_tool();
     }
     if (paint_label_) {
@@ -200,8 +209,7 @@ void Hyperlink::initialise() {
 }
 
 bool Hyperlink::set_label(const char* text) {
-    label_ = copy_text(text);
-    if (!label_) {
+    if (!keep_copy(label_, text)) {
         return false;
     }
     calculate_link_rectangle();
@@ -210,15 +218,14 @@ bool Hyperlink::set_label(const char* text) {
 }
 
 bool Hyperlink::set_target(const char* text) {
-    target_ = copy_text(text);
-    if (!target_) {
+    if (!keep_copy(target_, text)) {
         return false;
     }
-    if (!label_) {
+    if (label_.empty()) {
         calculate_link_rectangle();
     }
-    if (tooltip_ != nullptr) {
-        ::SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    if (tooltip_) {
+        ::SendMessageA(tooltip_.get(), TTM_ACTIVATE, TRUE, 0);
         add_tool();
     }
     return true;
@@ -233,8 +240,8 @@ void Hyperlink::add_tool() {
     tool.uId = 1;
     tool.rect = link_rectangle_;
     tool.hinst = ::GetModuleHandleA(nullptr);
-    tool.lpszText = target_.get();
-    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = target_.empty() ? nullptr : target_.data();
+    ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Hyperlink::read_link_colours() {
@@ -267,10 +274,10 @@ void Hyperlink::read_link_colours() {
 }
 
 const char* Hyperlink::text() const {
-    if (label_) {
-        return label_.get();
+    if (!label_.empty()) {
+        return label_.data();
     }
-    return target_ ? target_.get() : "";
+    return target_.empty() ? "" : target_.data();
 }
 
 UINT Hyperlink::alignment() const {
@@ -279,13 +286,13 @@ UINT Hyperlink::alignment() const {
 }
 
 bool Hyperlink::over_link(POINT point) const {
-    return (target_ || has(command_button)) && ::PtInRect(&link_rectangle_, point);
+    return (!target_.empty() || has(command_button)) && ::PtInRect(&link_rectangle_, point);
 }
 
 void Hyperlink::calculate_link_rectangle() {
     // An image is the link over its whole client area, whether or not there is
     // a text: a command button needs none.
-    if (!::IsWindow(window_) || (paint_label_ && !label_ && !target_)) {
+    if (!::IsWindow(window_) || (paint_label_ && label_.empty() && target_.empty())) {
         return;
     }
     RECT client;
@@ -387,11 +394,11 @@ void Hyperlink::redraw(const RECT* area, bool update) {
 }
 
 void Hyperlink::relay(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (tooltip_ == nullptr || has(no_tooltip)) {
+    if (!tooltip_ || has(no_tooltip)) {
         return;
     }
     MSG record{window_, message, wparam, lparam, 0, {0, 0}};
-    ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&record));
+    ::SendMessageA(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&record));
 }
 
 bool Hyperlink::mouse_move(POINT point) {
@@ -430,10 +437,10 @@ bool Hyperlink::navigate() {
         return true;
     }
     // No target, nothing to open (the shell must not be handed a null name).
-    if (!target_) {
+    if (target_.empty()) {
         return false;
     }
-    auto opened = reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", target_.get(), nullptr, nullptr,
+    auto opened = reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", target_.data(), nullptr, nullptr,
                                                             SW_SHOWNORMAL));
     if (opened <= 32) {
         return false;
@@ -449,10 +456,7 @@ LRESULT Hyperlink::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         initialise();
         return 0;
     case WM_DESTROY:
-        if (tooltip_ != nullptr) {
-            ::DestroyWindow(tooltip_);
-            tooltip_ = nullptr;
-        }
+        tooltip_.reset();
         return pass_on(message, wparam, lparam);
     case WM_NCDESTROY: {
         LRESULT result = pass_on(message, wparam, lparam);

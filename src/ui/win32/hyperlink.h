@@ -6,25 +6,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
+#include <string>
 
 #include "platform/win32/unique_handle.h"
 
 namespace embark {
-
-struct FontTraits {
-    static HFONT invalid() { return nullptr; }
-    static bool is_valid(HFONT font) { return font != nullptr; }
-    static void close(HFONT font) { ::DeleteObject(font); }
-};
-using UniqueFont = platform::win32::UniqueResource<HFONT, FontTraits>;
-
-struct CursorTraits {
-    static HCURSOR invalid() { return nullptr; }
-    static bool is_valid(HCURSOR cursor) { return cursor != nullptr; }
-    static void close(HCURSOR cursor) { ::DestroyCursor(cursor); }
-};
-using UniqueCursor = platform::win32::UniqueResource<HCURSOR, CursorTraits>;
 
 class Hyperlink {
 public:
@@ -70,13 +56,15 @@ private:
     uint32_t options_;
     HWND window_ = nullptr;
     WNDPROC previous_ = ::DefWindowProcA;
-    std::unique_ptr<char[]> label_;
-    std::unique_ptr<char[]> target_;
-    UniqueCursor hand_cursor_;
-    UniqueFont link_font_;
+    // Each text with its terminating zero, so that an empty text is still
+    // one byte long: empty means none was given.
+    std::string label_;
+    std::string target_;
+    platform::win32::UniqueCursor hand_cursor_;
+    platform::win32::UniqueFont link_font_;
     HFONT normal_font_ = nullptr; // the parent's; never deleted here
     RECT link_rectangle_{};
-    HWND tooltip_ = nullptr;
+    platform::win32::UniqueWindow tooltip_;
     COLORREF link_colour_ = RGB(0, 0, 255);
     COLORREF visited_colour_ = RGB(128, 0, 128);
     bool paint_label_ = true;
