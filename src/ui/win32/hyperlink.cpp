@@ -452,9 +452,6 @@ bool Hyperlink::navigate() {
 
 LRESULT Hyperlink::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE:
-        initialise();
-        return 0;
     case WM_DESTROY:
         tooltip_.reset();
         return pass_on(message, wparam, lparam);

@@ -27,11 +27,12 @@ public:
     Hyperlink(const Hyperlink&) = delete;
     Hyperlink& operator=(const Hyperlink&) = delete;
 
-    // Routes the window's messages to this control; false when its procedure
-    // cannot be replaced. The host then calls initialise().
+    // Routes the window's messages to this control, which the system has
+    // made already; false when its procedure cannot be replaced. The host
+    // then calls initialise().
     bool attach(HWND window);
     void initialise();
-    bool set_label(const char* text);
+    bool set_label(const char* text); // false, and nothing kept, when memory runs out
     bool set_target(const char* text);
     bool navigate();
 

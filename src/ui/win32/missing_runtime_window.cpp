@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/messages.h"
+#include "platform/unique_resource.h"
 #include "runtime/probing.h"
 #include "ui/dialog_resources.h"
 #include "ui/win32/hyperlink.h"
@@ -15,6 +16,13 @@
 namespace embark {
 
 namespace {
+
+// The folder picker's item list, which the shell allocates with the COM task allocator.
+struct ItemListTraits {
+    static LPITEMIDLIST invalid() { return nullptr; }
+    static bool is_valid(LPITEMIDLIST item) { return item != nullptr; }
+    static bool close(LPITEMIDLIST item) { return ::CoTaskMemFree(item), true; }
+};
 
 // The folder browser's new style needs COM on the calling thread, for as long
 // as it is shown.
@@ -131,13 +139,13 @@ private:
         request.lpszTitle = title.c_str();
         request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
         ComApartment com;
-        LPITEMIDLIST item = ::SHBrowseForFolderA(&request);
-        if (item == nullptr) {
+        platform::UniqueResource<LPITEMIDLIST, ItemListTraits> item(::SHBrowseForFolderA(&request));
+        if (!item) {
             return;
         }
         char path[MAX_PATH];
-        BOOL found = ::SHGetPathFromIDListA(item, path);
-        ::CoTaskMemFree(item);
+        BOOL found = ::SHGetPathFromIDListA(item.get(), path);
+        item.reset();
         if (!found) {
             return;
         }
@@ -167,11 +175,12 @@ public:
     }
 };
 
+DialogWindows dialog_windows; // constant-initialised: nothing runs at start-up
+
 } // namespace
 
 MissingRuntimeWindows& native_missing_runtime_windows() {
-    static DialogWindows windows;
-    return windows;
+    return dialog_windows;
 }
 
 } // namespace embark
