@@ -25,8 +25,7 @@
 
 #define EXPORTED __attribute__((visibility("default")))
 
-static void write_nanoseconds(const char *file_name, const struct timespec *now)
-{
+static void write_nanoseconds(const char* file_name, const struct timespec* now) {
     char line[32];
     int length = snprintf(line, sizeof line, "%lld\n",
                           (long long)now->tv_sec * 1000000000LL + (long long)now->tv_nsec);
@@ -40,22 +39,20 @@ static void write_nanoseconds(const char *file_name, const struct timespec *now)
     close(fd);
 }
 
-EXPORTED int JNI_CreateJavaVM(void **vm, void **env, void *arguments)
-{
+EXPORTED int JNI_CreateJavaVM(void** vm, void** env, void* arguments) {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     (void)vm;
     (void)env;
     (void)arguments;
-    const char *file_name = getenv("EMBARK_BENCH_CLOCK_FILE");
+    const char* file_name = getenv("EMBARK_BENCH_CLOCK_FILE");
     if (file_name != NULL && *file_name != '\0') {
         write_nanoseconds(file_name, &now);
     }
     return -1; /* JNI_ERR */
 }
 
-EXPORTED int JNI_GetDefaultJavaVMInitArgs(void *arguments)
-{
+EXPORTED int JNI_GetDefaultJavaVMInitArgs(void* arguments) {
     (void)arguments;
     return 0;
 }

@@ -6,11 +6,10 @@
  * loading of the C library and of the stand-in, and nothing of a launcher.
  * Exits with 1, as the stand-in refuses the creation.
  */
-int JNI_CreateJavaVM(void **vm, void **env, void *arguments);
+int JNI_CreateJavaVM(void** vm, void** env, void* arguments);
 
-int main(void)
-{
-    void *vm = 0;
-    void *env = 0;
+int main(void) {
+    void* vm = 0;
+    void* env = 0;
     return JNI_CreateJavaVM(&vm, &env, 0) == 0 ? 0 : 1;
 }

@@ -18,13 +18,12 @@
 #include <time.h>
 #include <unistd.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         fprintf(stderr, "usage: EMBARK_BENCH_EXEC_FILE=<file> exec_clock <program> [arguments...]\n");
         return 2;
     }
-    const char *file_name = getenv("EMBARK_BENCH_EXEC_FILE");
+    const char* file_name = getenv("EMBARK_BENCH_EXEC_FILE");
     int fd = -1;
     if (file_name != NULL && *file_name != '\0') {
         fd = open(file_name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -64,8 +64,9 @@ int main(int argc, char** argv) {
     Outcome first;
     double first_us = bench::time_once([&] { first = start_until_settings_loaded(); });
     if (!first.loaded) {
-        std::fprintf(stderr, "settings_load_bench: the settings were not loaded "
-                             "(is settings_load_bench.ini beside the program, with a Main Class?)\n");
+        std::fprintf(stderr,
+                     "settings_load_bench: the settings were not loaded "
+                     "(is settings_load_bench.ini beside the program, with a Main Class?)\n");
         return 1;
     }
 

@@ -5,6 +5,8 @@
 #ifndef EMBARK_MESSAGE_TEXTS_H
 #define EMBARK_MESSAGE_TEXTS_H
 
+/* Each text stays whole on its line, as the resource compiler reads it. */
+/* clang-format off */
 #define EMBARK_MSG_WINDOWS_EXCEPTION "Windows exception: %s (errno = %d).\n"
 #define EMBARK_MSG_JNI_EXCEPTION "JNI exception: %s\nReason: %s.\n"
 #define EMBARK_MSG_JRE_NOT_FOUND_SERVER "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server JVM (%s) from:"
@@ -60,5 +62,6 @@
     ENTRY(229, EMBARK_MSG_REASON_EXISTS) \
     ENTRY(230, EMBARK_MSG_REASON_INVALID) \
     ENTRY(231, EMBARK_MSG_NOT_STARTED_AS_SERVICE)
+/* clang-format on */
 
 #endif

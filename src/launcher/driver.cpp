@@ -16,8 +16,8 @@ namespace {
 
 // Writes the runtime folder chosen in the dialog where the next start reads it
 // (never a service's: a service shows no dialog).
-void remember_runtime_folder(platform::System& system, const Messages& messages,
-                             const LauncherState& state, const std::string& runtime_home) {
+void remember_runtime_folder(platform::System& system, const Messages& messages, const LauncherState& state,
+                             const std::string& runtime_home) {
     std::string local_file;
     if (!settings_file_path(system, messages, local_file)) {
         return;
@@ -38,8 +38,8 @@ bool settings_unknown(platform::System& system) {
     std::string file;
     platform::Expected<std::string> executable = system.process.executable_path();
     return executable &&
-           (!settings_file_path_for(*executable, system.paths, system.code_page, file) ||
-            !system.files.entry_exists(file));
+        (!settings_file_path_for(*executable, system.paths, system.code_page, file) ||
+         !system.files.entry_exists(file));
 }
 
 } // namespace
@@ -82,16 +82,15 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     if (private_runtime_search(system, messages, runtime_home) && take_library_below(runtime_home)) {
         return true;
     }
-    if (registry_search_and_selection(system, state.runtime, runtime_home,
-                                      state.selected_runtime_version) &&
+    if (registry_search_and_selection(system, state.runtime, runtime_home, state.selected_runtime_version) &&
         take_library_below(runtime_home)) {
         return true;
     }
 
     std::string message = missing_runtime_message(messages, state.runtime);
     RuntimeChoice choice;
-    if (show_missing_runtime_dialog(system, windows, messages, message, state.runtime.jvm_type, !state.service,
-                                    choice) != dialog_ok) {
+    if (show_missing_runtime_dialog(system, windows, messages, message, state.runtime.jvm_type,
+                                    !state.service, choice) != dialog_ok) {
         return false;
     }
     state.vm_library_path = choice.vm_library_path;
@@ -137,7 +136,8 @@ int run_launcher(platform::System& system, MissingRuntimeWindows& windows) {
         ServiceContext service{};
         if (initialised) {
             service.run_step = [&](const std::vector<std::string>& service_arguments) {
-                state.arguments.insert(state.arguments.end(), service_arguments.begin(), service_arguments.end());
+                state.arguments.insert(state.arguments.end(), service_arguments.begin(),
+                                       service_arguments.end());
                 int code = run_step(system, messages, state);
                 // The service has stopped once the application's last thread has:
                 // until then a stop request still reaches it.
@@ -147,8 +147,9 @@ int run_launcher(platform::System& system, MissingRuntimeWindows& windows) {
         }
         service.machine = state.vm.presence();
         service.main_class = state.vm_settings.main_class;
-        exit_code = prepare_service(system, messages, service) ? run_service_dispatcher(system, messages, service)
-                                                                : exit_failure_code;
+        exit_code = prepare_service(system, messages, service)
+            ? run_service_dispatcher(system, messages, service)
+            : exit_failure_code;
     } else {
         exit_code = exit_failure_code;
     }

@@ -14,8 +14,8 @@
 namespace embark {
 
 struct LauncherState {
-    RuntimeRequest runtime;   // what the settings ask of the Java runtime
-    VmSettings vm_settings;   // what they say about the machine's start
+    RuntimeRequest runtime; // what the settings ask of the Java runtime
+    VmSettings vm_settings; // what they say about the machine's start
     std::string remembered_runtime_folder; // "JRE Path"
     std::string product_name;
     std::string product_code;

@@ -33,8 +33,7 @@ bool settings_file_path(platform::System& system, const Messages& messages, std:
     return settings_file_path_for(executable, system.paths, system.code_page, path);
 }
 
-PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
-                                                    std::string_view app_data,
+PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable, std::string_view app_data,
                                                     std::string_view product_name,
                                                     std::string_view product_code, char separator,
                                                     const platform::CodePage& code_page) {
@@ -70,8 +69,9 @@ std::string per_user_settings_file_path(platform::System& system, const Messages
     if (!executable_path(system, messages, executable)) {
         return {};
     }
-    PerUserSettingsPath path = per_user_settings_file_path_for(
-        executable, app_data, state.product_name, state.product_code, system.paths.separator, system.code_page);
+    PerUserSettingsPath path =
+        per_user_settings_file_path_for(executable, app_data, state.product_name, state.product_code,
+                                        system.paths.separator, system.code_page);
     if (create_folders) {
         system.files.create_directory(path.product_folder);
         system.files.create_directory(path.code_folder);
@@ -84,8 +84,7 @@ std::string read_setting(platform::System& system, const std::string& file, cons
     return system.profiles.read(file, section, key);
 }
 
-void split_at_separator(std::string_view text, std::string_view separator,
-                        std::vector<std::string>& pieces) {
+void split_at_separator(std::string_view text, std::string_view separator, std::vector<std::string>& pieces) {
     pieces.clear();
     if (separator.empty()) {
         pieces.emplace_back(text);
@@ -183,15 +182,16 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     const platform::CodePage& code_page = system.code_page;
 
     RuntimeRequest& runtime = state.runtime;
-    runtime.minimum_version = minimum_version_from(read(section::java_runtime, key::minimum_version), code_page);
-    runtime.maximum_version = maximum_version_from(read(section::java_runtime, key::maximum_version), code_page);
+    runtime.minimum_version =
+        minimum_version_from(read(section::java_runtime, key::minimum_version), code_page);
+    runtime.maximum_version =
+        maximum_version_from(read(section::java_runtime, key::maximum_version), code_page);
 
     if (read(section::application, key::application_type) == "service") {
         state.service = true;
     }
 
-    split_at_separator(read(section::java_runtime, key::preferred_versions), ";",
-                       runtime.preferred_versions);
+    split_at_separator(read(section::java_runtime, key::preferred_versions), ";", runtime.preferred_versions);
 
     state.product_code = read(section::product, key::product_code);
     state.product_name = read(section::product, key::product_name);
@@ -206,7 +206,8 @@ bool load_settings(platform::System& system, const Messages& messages, const std
             jre_path_file = per_user;
         }
     }
-    state.remembered_runtime_folder = read_setting(system, jre_path_file, section::java_runtime, key::jre_path);
+    state.remembered_runtime_folder =
+        read_setting(system, jre_path_file, section::java_runtime, key::jre_path);
 
     runtime.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
     apply_jvm_source(read(section::java_runtime, key::jvm_source), runtime.preferences);

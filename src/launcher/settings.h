@@ -55,8 +55,7 @@ struct PerUserSettingsPath {
     std::string code_folder;
     std::string file;
 };
-PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable,
-                                                    std::string_view app_data,
+PerUserSettingsPath per_user_settings_file_path_for(std::string_view executable, std::string_view app_data,
                                                     std::string_view product_name,
                                                     std::string_view product_code, char separator,
                                                     const platform::CodePage& code_page);
@@ -71,8 +70,7 @@ std::string read_setting(platform::System& system, const std::string& file, cons
                          const char* key);
 
 // Splits at every occurrence of `separator`; empty pieces stay, nothing is trimmed.
-void split_at_separator(std::string_view text, std::string_view separator,
-                        std::vector<std::string>& pieces);
+void split_at_separator(std::string_view text, std::string_view separator, std::vector<std::string>& pieces);
 
 // Value parsing, one function a key.
 VersionRecord minimum_version_from(std::string_view value, const platform::CodePage& code_page);

@@ -100,7 +100,8 @@ private:
 
 } // namespace
 
-std::string service_name_for(std::string_view executable_path, char separator, const platform::CodePage& code_page) {
+std::string service_name_for(std::string_view executable_path, char separator,
+                             const platform::CodePage& code_page) {
     size_t last = find_last_char(executable_path, separator, code_page);
     return std::string(last == std::string_view::npos ? executable_path : executable_path.substr(last + 1));
 }

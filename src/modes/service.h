@@ -22,12 +22,13 @@ struct ServiceContext {
     // failed before the service was served: the service only reports that.
     std::function<int(const std::vector<std::string>&)> run_step;
     std::shared_ptr<MachinePresence> machine; // what a stop request waits for
-    std::string main_class;   // whose static stop() a stop request calls
+    std::string main_class; // whose static stop() a stop request calls
     std::string service_name; // the executable's file name, extension and all
 };
 
 // The part of the path after its last separator; the whole path without one.
-std::string service_name_for(std::string_view executable_path, char separator, const platform::CodePage& code_page);
+std::string service_name_for(std::string_view executable_path, char separator,
+                             const platform::CodePage& code_page);
 
 // Forms the service name; false (reported) when the executable path cannot be had.
 bool prepare_service(platform::System& system, const Messages& messages, ServiceContext& context);

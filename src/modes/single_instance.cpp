@@ -14,8 +14,8 @@ constexpr int delivery_attempts = 200;
 // answered with 0 before it runs, the integer form with what it returns;
 // without either, or when the array cannot be made, there is no answer and
 // the reason is described on the Java error stream.
-void call_secondary_main(JNIEnv* env, const std::string& main_class, const std::vector<std::string>& arguments,
-                         const Reply& reply) {
+void call_secondary_main(JNIEnv* env, const std::string& main_class,
+                         const std::vector<std::string>& arguments, const Reply& reply) {
     LocalRef<jclass> type(env, find_class_named(env, main_class));
     if (type) {
         jmethodID method = env->GetStaticMethodID(type.get(), "secondaryMain", "([Ljava/lang/String;)V");
@@ -53,7 +53,8 @@ public:
     // a thread of its own when the machine exists, and not at all when it
     // never will or is gone.
     void serve(platform::InstanceRequest request) {
-        auto* job = new Job{shared_from_this(), decode_argument_area(request.argument_area), std::move(request.reply)};
+        auto* job = new Job{shared_from_this(), decode_argument_area(request.argument_area),
+                            std::move(request.reply)};
         if (!threads_.start(forward, job)) {
             delete job; // unanswered: that start ends with this process's exit code
         }
@@ -140,8 +141,9 @@ int exit_code_for(const platform::InstanceAnswer& answer) {
     return -1;
 }
 
-bool gate_check(platform::System& system, const GateSettings& settings, const std::vector<std::string>& arguments,
-                std::shared_ptr<MachinePresence> machine, SingleInstanceGate& gate) {
+bool gate_check(platform::System& system, const GateSettings& settings,
+                const std::vector<std::string>& arguments, std::shared_ptr<MachinePresence> machine,
+                SingleInstanceGate& gate) {
     gate.active = single_instance_requested(settings);
     if (!gate.active || system.instances == nullptr) {
         gate.active = false;

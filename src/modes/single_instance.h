@@ -27,7 +27,7 @@ struct SingleInstanceGate {
 // The two settings the gate reads before the rest of the settings file.
 struct GateSettings {
     std::string application_type; // "Application Type"
-    std::string single_instance;   // "Single Instance"
+    std::string single_instance; // "Single Instance"
 };
 
 // Exactly "yes", and never for a service.
@@ -56,8 +56,9 @@ int exit_code_for(const platform::InstanceAnswer& answer);
 // instance: a first instance listens from now on and serves requests once
 // the machine exists; a later start hands over its arguments. False (exit
 // code -1) when a later start's arguments do not fit or cannot be delivered.
-bool gate_check(platform::System& system, const GateSettings& settings, const std::vector<std::string>& arguments,
-                std::shared_ptr<MachinePresence> machine, SingleInstanceGate& gate);
+bool gate_check(platform::System& system, const GateSettings& settings,
+                const std::vector<std::string>& arguments, std::shared_ptr<MachinePresence> machine,
+                SingleInstanceGate& gate);
 // First instance: the class whose secondaryMain takes the requests, known
 // once the settings are loaded (requests wait for the machine, made later).
 void set_forwarding_class(SingleInstanceGate& gate, const std::string& main_class);

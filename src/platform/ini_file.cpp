@@ -48,9 +48,9 @@ bool same_name(std::string_view a, std::string_view b) {
 }
 
 struct Line {
-    size_t begin;      // first byte of the line
-    size_t end;        // one past its last byte, before the line break
-    size_t next;       // first byte of the next line
+    size_t begin; // first byte of the line
+    size_t end; // one past its last byte, before the line break
+    size_t next; // first byte of the next line
     std::string_view text; // trimmed
 };
 
@@ -157,11 +157,14 @@ void append_utf8(std::string& text, uint32_t code) {
 
 std::string decode_file_text(std::string contents) {
     auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(contents[i])); };
-    if (contents.size() < 2 || !((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF))) {
+    if (contents.size() < 2 ||
+        !((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF))) {
         return contents;
     }
     const bool little_endian = byte(0) == 0xFF;
-    auto unit = [&](size_t i) { return little_endian ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1); };
+    auto unit = [&](size_t i) {
+        return little_endian ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1);
+    };
     auto in = [](uint32_t code, uint32_t first, uint32_t last) { return code >= first && code <= last; };
     std::string text;
     text.reserve(contents.size());

@@ -22,10 +22,10 @@ struct InstanceRequest {
 // How a later start's wait for the first instance ended.
 struct InstanceAnswer {
     enum class Kind {
-        reply,                 // the first instance answered with `value`
-        first_instance_ended,  // it ended without answering; `value` is its exit code
+        reply, // the first instance answered with `value`
+        first_instance_ended, // it ended without answering; `value` is its exit code
         first_instance_unreachable, // its process cannot be opened
-        lost,                  // neither an answer nor an exit code can be had
+        lost, // neither an answer nor an exit code can be had
     };
     Kind kind;
     uint32_t value = 0;
@@ -54,8 +54,8 @@ public:
     // this returns and passes each one to `serve` on the listener thread
     // (until the channel goes); a later start gets a channel to the first.
     // nullptr when the system refuses: the start then runs on its own.
-    virtual std::unique_ptr<InstanceChannel> open(const std::string& instance_name, size_t area_size, Serve serve,
-                                                  bool& first_instance) = 0;
+    virtual std::unique_ptr<InstanceChannel> open(const std::string& instance_name, size_t area_size,
+                                                  Serve serve, bool& first_instance) = 0;
 };
 
 } // namespace embark::platform

@@ -6,7 +6,7 @@
 namespace embark::platform {
 
 struct PathConventions {
-    char separator;      // '\\' on Windows
+    char separator; // '\\' on Windows
     char list_separator; // between the folders of a search path: ';' on Windows
     const char* search_path_variable; // "Path" on Windows
     // What ends an executable's file name: ".exe" on Windows, nothing on POSIX.

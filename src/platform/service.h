@@ -12,14 +12,14 @@ namespace embark::platform {
 
 // What the service tells the system of itself.
 enum class ServiceState {
-    running,      // and taking stop requests
+    running, // and taking stop requests
     stop_pending, // a stop was asked for and is under way
-    stopped,      // the application has ended
-    failed,       // stopped, as a start that failed
+    stopped, // the application has ended
+    failed, // stopped, as a start that failed
 };
 
 enum class ServiceControl {
-    stop,  // a stop request, or the system shutting down
+    stop, // a stop request, or the system shutting down
     other, // anything else: the service reports its state again
 };
 

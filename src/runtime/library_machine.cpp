@@ -27,7 +27,10 @@ platform::MachineType library_machine(std::string_view start) {
     }
     constexpr size_t elf_machine_offset = 18;
     constexpr char elf_big_endian = 2;
-    if (start.size() >= elf_machine_offset + 2 && start.substr(0, 4) == "\x7F" "ELF") {
+    if (start.size() >= elf_machine_offset + 2 &&
+        start.substr(0, 4) ==
+            "\x7F"
+            "ELF") {
         uint16_t machine = static_cast<uint16_t>(little_endian(start, elf_machine_offset, 2));
         if (start[5] == elf_big_endian) {
             machine = static_cast<uint16_t>(machine >> 8 | machine << 8);

@@ -26,7 +26,7 @@ std::string probe_path(const platform::System& system, const char* vm_kind) {
 bool loadable_here(platform::System& system, const std::string& library) {
     platform::MachineType machine = library_machine(system.files.read_start(library, library_header_size));
     return machine.format == platform::MachineType::Format::unknown || system.machine.number == 0 ||
-           machine == system.machine;
+        machine == system.machine;
 }
 
 } // namespace

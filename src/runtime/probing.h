@@ -11,7 +11,7 @@
 namespace embark {
 
 struct VmLibrary {
-    std::string path;      // empty when the folder holds none
+    std::string path; // empty when the folder holds none
     bool is_server = false;
 };
 

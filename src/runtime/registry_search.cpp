@@ -26,7 +26,7 @@ constexpr RegistrySource registry_sources[] = {
 
 bool kind_searched(const SearchPreferences& preferences, Kind kind) {
     return preferences.both_kinds_accepted ||
-           (kind == Kind::jdk ? preferences.jdk_favoured : preferences.jre_favoured);
+        (kind == Kind::jdk ? preferences.jdk_favoured : preferences.jre_favoured);
 }
 
 bool provider_searched(const SearchPreferences& preferences, Provider provider) {

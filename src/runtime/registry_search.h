@@ -34,7 +34,6 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
 
 // The scan and the pick; false, with nothing changed, when no entry fits.
 bool registry_search_and_selection(platform::System& system, const RuntimeRequest& request,
-                                   std::string& runtime_home,
-                                   VersionRecord& selected_version);
+                                   std::string& runtime_home, VersionRecord& selected_version);
 
 } // namespace embark

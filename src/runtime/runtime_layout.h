@@ -7,9 +7,9 @@
 namespace embark {
 
 struct RuntimeLayout {
-    const char* library_folder;  // "bin": bin\server\jvm.dll
-    const char* library_file;    // "jvm.dll"
-    const char* private_marker;  // "bin\\java.dll": a runtime folder beside the executable
+    const char* library_folder; // "bin": bin\server\jvm.dll
+    const char* library_file; // "jvm.dll"
+    const char* private_marker; // "bin\\java.dll": a runtime folder beside the executable
     // The folder to put on the search path for the runtime: the library's
     // dependencies on Windows (two components above jvm.dll); on POSIX,
     // where libraries are not found through the search path, the runtime's

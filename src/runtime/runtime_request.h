@@ -14,7 +14,7 @@ namespace embark {
 // "JVM Type": which virtual machine library a runtime folder must hold.
 enum class JvmType : int32_t {
     any = 0,
-    server = 1,       // a server VM is required
+    server = 1, // a server VM is required
     favor_server = 2, // a server VM is probed first
 };
 

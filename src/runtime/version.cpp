@@ -144,7 +144,8 @@ std::string requirement_text(const Messages& messages, const VersionRecord& mini
 }
 
 std::string missing_runtime_message(const Messages& messages, const RuntimeRequest& request) {
-    MessageId id = request.jvm_type == JvmType::server ? MessageId::jre_not_found_server : MessageId::jre_not_found;
+    MessageId id =
+        request.jvm_type == JvmType::server ? MessageId::jre_not_found_server : MessageId::jre_not_found;
     return messages.load_and_format(
         id, {requirement_text(messages, request.minimum_version, request.maximum_version)});
 }

@@ -21,8 +21,8 @@ uint32_t parse_link_colour(std::string_view text, const platform::CodePage& code
 // A label split at its link tags (the tags compare without regard to case).
 struct MarkupParts {
     std::optional<std::string_view> before; // text ahead of "<A>", when there is some
-    std::optional<std::string_view> link;   // none without "<A>", empty without "</A>"
-    std::optional<std::string_view> after;  // text behind "</A>", when there is some
+    std::optional<std::string_view> link; // none without "<A>", empty without "</A>"
+    std::optional<std::string_view> after; // text behind "</A>", when there is some
 };
 
 MarkupParts split_markup(std::string_view label);

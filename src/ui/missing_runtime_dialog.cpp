@@ -5,8 +5,9 @@
 
 namespace embark {
 
-int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows, const Messages& messages,
-                                const std::string& message, JvmType jvm_type, bool attended, RuntimeChoice& choice) {
+int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows,
+                                const Messages& messages, const std::string& message, JvmType jvm_type,
+                                bool attended, RuntimeChoice& choice) {
     if (!windows.available() || !attended) {
         messages.print_error(message + " " + java_download_address);
         return dialog_failed;

@@ -15,7 +15,7 @@ constexpr int dialog_cancelled = 2;
 constexpr int dialog_failed = -1;
 
 struct RuntimeChoice {
-    std::string runtime_home;     // ends in a separator
+    std::string runtime_home; // ends in a separator
     std::string vm_library_path;
 };
 
@@ -25,7 +25,8 @@ class MissingRuntimeWindows;
 // when it was cancelled, closed or could not be created. Where there are no
 // windows, or nobody would see one (a service), the message and the download
 // address are printed as an error line instead.
-int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows, const Messages& messages,
-                                const std::string& message, JvmType jvm_type, bool attended, RuntimeChoice& choice);
+int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows,
+                                const Messages& messages, const std::string& message, JvmType jvm_type,
+                                bool attended, RuntimeChoice& choice);
 
 } // namespace embark

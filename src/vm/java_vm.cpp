@@ -26,8 +26,8 @@ private:
 
 std::string reason_text(const Messages& messages, jint result) {
     static const MessageId reasons[] = {
-        MessageId::reason_unknown, MessageId::reason_detached, MessageId::reason_version,
-        MessageId::reason_no_memory, MessageId::reason_exists, MessageId::reason_invalid,
+        MessageId::reason_unknown,   MessageId::reason_detached, MessageId::reason_version,
+        MessageId::reason_no_memory, MessageId::reason_exists,   MessageId::reason_invalid,
     };
     if (result >= -6 && result <= -1) {
         return messages.load(reasons[-result - 1]);
@@ -54,8 +54,8 @@ jobject open_print_stream(JNIEnv* env, const std::string& file_name) {
     if (!name) {
         return nullptr;
     }
-    LocalRef<jobject> file_stream(env, construct(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V",
-                                                 name.get()));
+    LocalRef<jobject> file_stream(
+        env, construct(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name.get()));
     if (!file_stream) {
         return nullptr;
     }
@@ -81,8 +81,8 @@ bool install_stream(JNIEnv* env, jobject print_stream, const char* setter) {
 
 void redirect_standard_streams(platform::FileSystem& files, JNIEnv* env, const VmSettings& settings) {
     // A failed redirection leaves the stream where it was; the start goes on.
-    LocalRef<jobject> output(env, settings.output_file.empty() ? nullptr
-                                                               : open_print_stream(env, settings.output_file));
+    LocalRef<jobject> output(
+        env, settings.output_file.empty() ? nullptr : open_print_stream(env, settings.output_file));
     if (!settings.output_file.empty() && !install_stream(env, output.get(), "setOut")) {
         describe_pending_exception(env);
     }
@@ -216,7 +216,8 @@ void MachinePresence::gone() {
 bool VmSession::load(platform::System& system, const Messages& messages, const std::string& vm_library_path) {
     platform::Expected<void*> library = system.libraries.load(vm_library_path);
     if (!library) {
-        messages.print_error(messages.load(MessageId::vm_library_load_failed), vm_library_path, library.error());
+        messages.print_error(messages.load(MessageId::vm_library_load_failed), vm_library_path,
+                             library.error());
         return false;
     }
     auto report_missing_entry = [&](platform::SystemError error) {
@@ -228,7 +229,8 @@ bool VmSession::load(platform::System& system, const Messages& messages, const s
     if (!create) {
         return report_missing_entry(create.error());
     }
-    platform::Expected<void*> default_init_args = system.libraries.symbol(*library, "JNI_GetDefaultJavaVMInitArgs");
+    platform::Expected<void*> default_init_args =
+        system.libraries.symbol(*library, "JNI_GetDefaultJavaVMInitArgs");
     if (!default_init_args) {
         return report_missing_entry(default_init_args.error());
     }

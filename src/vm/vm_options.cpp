@@ -125,7 +125,8 @@ std::string rewrite_percentage_memory_option(std::string_view token, uint64_t to
     double share = static_cast<double>(kilobytes) * factor;
     // 2^64 is exact in double; beyond it the conversion would be undefined.
     constexpr double beyond_size = 18446744073709551616.0;
-    uint64_t size = share >= beyond_size ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(share);
+    uint64_t size =
+        share >= beyond_size ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(share);
     uint64_t maximum = number(2) * 1024;
     uint64_t minimum = number(1) * 1024;
     if (maximum != 0 && size > maximum) {
@@ -146,10 +147,20 @@ uint32_t thread_stack_size_from(std::string_view token) {
     std::string_view value = token.substr(4);
     uint32_t multiplier = 1;
     switch (value.back()) {
-    case 'G': case 'g': multiplier = 1073741824u; break;
-    case 'M': case 'm': multiplier = 1048576u; break;
-    case 'K': case 'k': multiplier = 1024u; break;
-    default: break;
+    case 'G':
+    case 'g':
+        multiplier = 1073741824u;
+        break;
+    case 'M':
+    case 'm':
+        multiplier = 1048576u;
+        break;
+    case 'K':
+    case 'k':
+        multiplier = 1024u;
+        break;
+    default:
+        break;
     }
     NumberReading reading = read_numbers(value);
     if (reading.position != 0 || reading.numbers.size() != 1) {

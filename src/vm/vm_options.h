@@ -42,7 +42,7 @@ std::string remove_quotes(std::string_view token);
 // The numbers of "-Xmx50:64:512P": read from the first digit or colon up to,
 // not including, the last character (the unit letter).
 struct NumberReading {
-    size_t position = 0;           // where the first number starts (the text's length when none)
+    size_t position = 0; // where the first number starts (the text's length when none)
     std::vector<uint32_t> numbers; // empty when there is no digit or colon
 };
 NumberReading read_numbers(std::string_view text);

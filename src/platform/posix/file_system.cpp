@@ -29,7 +29,7 @@ bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
     struct stat first;
     struct stat second;
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+        first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 std::string NativeFileSystem::read_start(const std::string& path, size_t size) {

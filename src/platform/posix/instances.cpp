@@ -49,7 +49,7 @@ constexpr char taken_up = 'T';
 bool is_own_private_folder(const std::string& folder) {
     struct stat status {};
     return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
-           (status.st_mode & 077) == 0;
+        (status.st_mode & 077) == 0;
 }
 
 // Where this user's rendezvous live: a folder of this user's alone, or
@@ -60,9 +60,9 @@ std::optional<std::string> private_folder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* temporary = std::getenv("TMPDIR");
     std::string folder = runtime != nullptr && runtime[0] == '/' && is_own_private_folder(runtime)
-                             ? std::string(runtime) + "/embark"
-                             : std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") +
-                                   "/embark-" + std::to_string(::geteuid());
+        ? std::string(runtime) + "/embark"
+        : std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") + "/embark-" +
+            std::to_string(::geteuid());
     ::mkdir(folder.c_str(), 0700);
     return is_own_private_folder(folder) ? std::optional(folder) : std::nullopt;
 }
@@ -204,12 +204,10 @@ public:
                      UniqueFd stop_write, size_t area_size, InstanceChannels::Serve serve)
         : lock_(std::move(lock)), address_(std::move(address)), socket_(std::move(socket)),
           stop_read_(std::move(stop_read)), stop_write_(std::move(stop_write)), area_size_(area_size),
-          serve_(std::move(serve)),
-          listener_([this] { listen_for_requests(); }) {}
+          serve_(std::move(serve)), listener_([this] { listen_for_requests(); }) {}
     ~ListeningChannel() override {
         char byte = 0;
-        while (::write(stop_write_.get(), &byte, 1) < 0 && errno == EINTR) {
-        }
+        while (::write(stop_write_.get(), &byte, 1) < 0 && errno == EINTR) {}
         listener_.join();
         ::unlink(address_.path.c_str()); // still under the lock: no later first instance's socket
     }
@@ -235,7 +233,8 @@ private:
                 wake = std::min(wake, request.deadline);
             }
             for (const auto& start : waiting) {
-                polled.push_back({start.second, POLLIN, 0}); // readable only at its end (or when it misbehaves)
+                polled.push_back(
+                    {start.second, POLLIN, 0}); // readable only at its end (or when it misbehaves)
             }
             int timeout = -1;
             if (wake != Clock::time_point::max()) {
@@ -257,7 +256,8 @@ private:
                 }
             }
             now = Clock::now();
-            for (size_t i = pending.size(); i-- > 0;) { // from the back: the earlier entries keep their places
+            for (size_t i = pending.size();
+                 i-- > 0;) { // from the back: the earlier entries keep their places
                 if ((polled[2 + i].revents != 0 && !read_more(pending[i])) || now >= pending[i].deadline) {
                     pending.erase(pending.begin() + static_cast<ptrdiff_t>(i));
                 }
@@ -277,8 +277,8 @@ private:
             return;
         }
         if (peer_is_this_user(connection.get())) {
-            pending.push_back({std::move(connection), Clock::now() + request_read_limit,
-                               std::string(area_size_, '\0')});
+            pending.push_back(
+                {std::move(connection), Clock::now() + request_read_limit, std::string(area_size_, '\0')});
         }
     }
 
@@ -321,7 +321,7 @@ public:
                       sizeof address_.address) != 0) {
             // The first instance holds the lock but is not listening yet, or its backlog is full.
             return errno == ENOENT || errno == ECONNREFUSED || errno == EAGAIN ? Delivery::not_ready
-                                                                                : Delivery::failed;
+                                                                               : Delivery::failed;
         }
         if (!peer_is_this_user(connection.get()) ||
             !send_all(connection.get(), argument_area.data(), argument_area.size()) ||
@@ -334,18 +334,19 @@ public:
     void pause_before_retry() override { std::this_thread::sleep_for(milliseconds(10)); }
     InstanceAnswer wait_for_answer() override {
         unsigned char bytes[4];
-        if (connection_.get() < 0 || !receive_all(connection_.get(), reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        if (connection_.get() < 0 ||
+            !receive_all(connection_.get(), reinterpret_cast<char*>(bytes), sizeof bytes)) {
             return {InstanceAnswer::Kind::lost};
         }
-        return {InstanceAnswer::Kind::reply, bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t{bytes[3]} << 24};
+        return {InstanceAnswer::Kind::reply,
+                bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t{bytes[3]} << 24};
     }
 
 private:
     static bool taken_up_in_time(int fd) {
         pollfd answer{fd, POLLIN, 0};
         int ready;
-        while ((ready = ::poll(&answer, 1, taken_up_limit_milliseconds)) < 0 && errno == EINTR) {
-        }
+        while ((ready = ::poll(&answer, 1, taken_up_limit_milliseconds)) < 0 && errno == EINTR) {}
         char reply = 0;
         return ready == 1 && receive_all(fd, &reply, 1) && reply == taken_up;
     }
@@ -359,8 +360,9 @@ private:
 
 namespace embark::platform {
 
-std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, size_t area_size,
-                                                             Serve serve, bool& first_instance) {
+std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name,
+                                                              size_t area_size, Serve serve,
+                                                              bool& first_instance) {
     using namespace posix;
     first_instance = false;
     std::optional<std::string> folder = private_folder();
@@ -382,7 +384,8 @@ std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string&
     UniqueFd listening(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     int stop[2];
     if (listening.get() < 0 ||
-        ::bind(listening.get(), reinterpret_cast<const sockaddr*>(&address->address), sizeof address->address) != 0 ||
+        ::bind(listening.get(), reinterpret_cast<const sockaddr*>(&address->address),
+               sizeof address->address) != 0 ||
         ::listen(listening.get(), SOMAXCONN) != 0 || ::pipe2(stop, O_CLOEXEC) != 0) {
         return nullptr;
     }
@@ -390,9 +393,9 @@ std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string&
     static bool exit_handler = (waiting_starts(), ::on_exit(answer_at_exit, nullptr) == 0);
     (void)exit_handler;
     try {
-        auto channel = std::make_unique<ListeningChannel>(std::move(lock), std::move(*address), std::move(listening),
-                                                          std::move(stop_read), std::move(stop_write),
-                                                          area_size, std::move(serve));
+        auto channel = std::make_unique<ListeningChannel>(std::move(lock), std::move(*address),
+                                                          std::move(listening), std::move(stop_read),
+                                                          std::move(stop_write), area_size, std::move(serve));
         first_instance = true;
         return channel;
     } catch (const std::system_error&) { // no thread for the listener

@@ -67,7 +67,8 @@ void notify_service_manager(const char* state) {
     }
     posix::UniqueFd socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (socket.get() >= 0) {
-        ::sendto(socket.get(), state, std::strlen(state), MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address),
+        ::sendto(socket.get(), state, std::strlen(state), MSG_NOSIGNAL,
+                 reinterpret_cast<const sockaddr*>(&address),
                  static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + length));
     }
 }
@@ -88,7 +89,8 @@ void* service_main(void* argument) {
 
 } // namespace
 
-ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_name, const Callbacks& callbacks) {
+ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_name,
+                                                  const Callbacks& callbacks) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         return Dispatch::failed;

@@ -11,7 +11,8 @@ struct Signal::State {
     bool set = false;
 };
 
-Signal::Signal() : state_(std::make_unique<State>()) {}
+Signal::Signal() : state_(std::make_unique<State>()) {
+}
 
 Signal::~Signal() = default;
 
@@ -30,7 +31,8 @@ struct Lock::State {
     std::mutex mutex;
 };
 
-Lock::Lock() : state_(std::make_unique<State>()) {}
+Lock::Lock() : state_(std::make_unique<State>()) {
+}
 
 Lock::~Lock() = default;
 

@@ -35,10 +35,21 @@ System& native_system(std::span<const StringTableEntry> string_table) {
     static posix::PosixRegistry registry("/usr/lib/jvm");
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
-    static System system{
-        {'/', ':', "PATH", ""}, own_machine(),
-        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, &instances, &services};
+    static System system{{'/', ':', "PATH", ""},
+                         own_machine(),
+                         profiles,
+                         environment,
+                         files,
+                         process,
+                         code_page,
+                         resources,
+                         console,
+                         libraries,
+                         threads,
+                         memory,
+                         registry,
+                         &instances,
+                         &services};
     return system;
 }
 

@@ -57,8 +57,9 @@ bool NativeFileSystem::same_file(const std::string& a, const std::string& b) {
 }
 
 std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
-    win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes(size, '\0');
     DWORD read = 0;
     if (!file || !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size), &read, nullptr)) {

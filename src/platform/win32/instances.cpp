@@ -55,10 +55,10 @@ public:
         acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(sid));
         auto* acl = reinterpret_cast<ACL*>(acl_.data());
         return ::InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) &&
-               ::AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sid) &&
-               ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-               ::SetSecurityDescriptorOwner(&descriptor_, sid, FALSE) &&
-               ::SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
+            ::AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sid) &&
+            ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+            ::SetSecurityDescriptorOwner(&descriptor_, sid, FALSE) &&
+            ::SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
     }
     SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
     // Whether an object that already existed is this user's.
@@ -144,8 +144,9 @@ private:
             }
             auto requester = static_cast<DWORD>(message.wParam);
             UINT id = block->message_id;
-            InstanceRequest request{std::string(block->argument_area, sizeof block->argument_area),
-                                    [requester, id](uint32_t code) { ::PostThreadMessageA(requester, id, code, 0); }};
+            InstanceRequest request{
+                std::string(block->argument_area, sizeof block->argument_area),
+                [requester, id](uint32_t code) { ::PostThreadMessageA(requester, id, code, 0); }};
             ::SetEvent(shared_.slot_copied.get()); // the next start may write the area
             serve_(std::move(request));
         }
@@ -203,15 +204,15 @@ public:
             return ::GetLastError() == ERROR_INVALID_THREAD_ID ? Delivery::not_ready : Delivery::failed;
         }
         return ::WaitForSingleObject(shared_.slot_copied.get(), slot_wait_milliseconds) == WAIT_OBJECT_0
-                   ? Delivery::delivered
-                   : Delivery::failed;
+            ? Delivery::delivered
+            : Delivery::failed;
     }
 
     void pause_before_retry() override { ::Sleep(retry_pause_milliseconds); }
 
     InstanceAnswer wait_for_answer() override {
-        UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
-                                           shared_.block.get()->process_id));
+        UniqueHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, shared_.block.get()->process_id));
         if (!process) {
             return {InstanceAnswer::Kind::first_instance_unreachable};
         }
@@ -231,8 +232,8 @@ public:
                 }
                 DWORD code = 0;
                 return ::GetExitCodeProcess(first_instance, &code)
-                           ? InstanceAnswer{InstanceAnswer::Kind::first_instance_ended, code}
-                           : InstanceAnswer{InstanceAnswer::Kind::lost};
+                    ? InstanceAnswer{InstanceAnswer::Kind::first_instance_ended, code}
+                    : InstanceAnswer{InstanceAnswer::Kind::lost};
             }
             if (woken != WAIT_OBJECT_0 + 1) {
                 return {InstanceAnswer::Kind::lost};
@@ -250,8 +251,9 @@ private:
 
 namespace embark::platform {
 
-std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name, size_t area_size,
-                                                             Serve serve, bool& first_instance) {
+std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string& instance_name,
+                                                              size_t area_size, Serve serve,
+                                                              bool& first_instance) {
     using namespace win32;
     first_instance = false;
     if (area_size != sizeof InstanceBlock::argument_area) {
@@ -274,12 +276,15 @@ std::unique_ptr<InstanceChannel> NativeInstanceChannels::open(const std::string&
                                           sizeof(InstanceBlock), instance_name.c_str());
     first_instance = ::GetLastError() == 0;
     if (!made_or_mine(shared.mapping, mapping) ||
-        !made_or_mine(shared.slot, ::CreateMutexA(security.attributes(), FALSE, (instance_name + "|slot").c_str())) ||
-        !made_or_mine(shared.slot_copied, ::CreateEventA(security.attributes(), FALSE, FALSE,
-                                                         (instance_name + "|copied").c_str()))) {
+        !made_or_mine(shared.slot,
+                      ::CreateMutexA(security.attributes(), FALSE, (instance_name + "|slot").c_str())) ||
+        !made_or_mine(
+            shared.slot_copied,
+            ::CreateEventA(security.attributes(), FALSE, FALSE, (instance_name + "|copied").c_str()))) {
         return nullptr;
     }
-    shared.block.reset(static_cast<InstanceBlock*>(::MapViewOfFile(shared.mapping.get(), FILE_MAP_WRITE, 0, 0, 0)));
+    shared.block.reset(
+        static_cast<InstanceBlock*>(::MapViewOfFile(shared.mapping.get(), FILE_MAP_WRITE, 0, 0, 0)));
     if (!shared.block) {
         return nullptr;
     }

@@ -32,7 +32,8 @@ void WINAPI control_handler(DWORD control) {
 
 } // namespace
 
-ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_name, const Callbacks& callbacks) {
+ServiceHost::Dispatch NativeServiceHost::dispatch(const std::string& service_name,
+                                                  const Callbacks& callbacks) {
     active_callbacks = &callbacks;
     std::string name = service_name; // the table takes a writable string
     SERVICE_TABLE_ENTRYA table[] = {{name.data(), service_main}, {nullptr, nullptr}};

@@ -9,7 +9,8 @@ struct Signal::State {
     win32::UniqueHandle event{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
-Signal::Signal() : state_(std::make_unique<State>()) {}
+Signal::Signal() : state_(std::make_unique<State>()) {
+}
 
 Signal::~Signal() = default;
 
@@ -25,7 +26,8 @@ struct Lock::State {
     SRWLOCK lock = SRWLOCK_INIT;
 };
 
-Lock::Lock() : state_(std::make_unique<State>()) {}
+Lock::Lock() : state_(std::make_unique<State>()) {
+}
 
 Lock::~Lock() = default;
 

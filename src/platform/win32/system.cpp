@@ -30,10 +30,21 @@ System& native_system(std::span<const StringTableEntry> string_table) {
     static win32::Win32Registry registry;
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
-    static System system{
-        {'\\', ';', "Path", ".exe"}, own_machine(),
-        profiles, environment, files, process, code_page, resources, console, libraries, threads, memory,
-        registry, &instances, &services};
+    static System system{{'\\', ';', "Path", ".exe"},
+                         own_machine(),
+                         profiles,
+                         environment,
+                         files,
+                         process,
+                         code_page,
+                         resources,
+                         console,
+                         libraries,
+                         threads,
+                         memory,
+                         registry,
+                         &instances,
+                         &services};
     return system;
 }
 

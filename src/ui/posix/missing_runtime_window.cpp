@@ -8,7 +8,9 @@ namespace {
 class NoWindows final : public MissingRuntimeWindows {
 public:
     bool available() const override { return false; }
-    int show(platform::System&, const std::string&, JvmType, RuntimeChoice&) override { return dialog_failed; }
+    int show(platform::System&, const std::string&, JvmType, RuntimeChoice&) override {
+        return dialog_failed;
+    }
 };
 
 } // namespace

@@ -22,28 +22,11 @@ constexpr const char* control_property = "embark.hyperlink";
 constexpr int hand_width = 32;
 constexpr int hand_height = 32;
 constexpr const char* hand_drawing[] = {
-    "     ##",
-    "    #..#",
-    "    #..#",
-    "    #..#",
-    "    #..#",
-    "    #..###",
-    "    #..#..###",
-    "    #..#..#..##",
-    "    #..#..#..#.#",
-    " ## #..#..#..#..#",
-    "#..##...........#",
-    "#...#...........#",
-    " #..............#",
-    "  #.............#",
-    "   #............#",
-    "   #............#",
-    "   #...........#",
-    "    #..........#",
-    "    #.........#",
-    "     #........#",
-    "     #........#",
-    "     ##########",
+    "     ##",           "    #..#",          "    #..#",          "    #..#",          "    #..#",
+    "    #..###",        "    #..#..###",     "    #..#..#..##",   "    #..#..#..#.#",  " ## #..#..#..#..#",
+    "#..##...........#", "#...#...........#", " #..............#", "  #.............#", "   #............#",
+    "   #............#", "   #...........#",  "    #..........#",  "    #.........#",   "     #........#",
+    "     #........#",   "     ##########",
 };
 
 HCURSOR create_hand_cursor() {
@@ -159,7 +142,8 @@ void Hyperlink::forget_window() {
 
 void Hyperlink::initialise() {
     char class_name[8];
-    if (::GetClassNameA(window_, class_name, sizeof class_name) > 0 && ::lstrcmpiA(class_name, "static") == 0) {
+    if (::GetClassNameA(window_, class_name, sizeof class_name) > 0 &&
+        ::lstrcmpiA(class_name, "static") == 0) {
         LONG_PTR style = ::GetWindowLongPtrA(window_, GWL_STYLE);
         ::SetWindowLongPtrA(window_, GWL_STYLE, style | SS_NOTIFY);
         // Images and frames keep their own painting.
@@ -184,8 +168,9 @@ void Hyperlink::initialise() {
             link_font_.reset(::CreateFontIndirectA(&description));
         }
     }
-    tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, window_, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, 0, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                                     ::GetModuleHandleA(nullptr), nullptr));
     int length = ::GetWindowTextLengthA(window_);
     if (label_.empty() && length > 0) {
         std::string text;
@@ -261,8 +246,8 @@ void Hyperlink::read_link_colours() {
         char buffer[12] = {};
         DWORD type = 0;
         DWORD size = sizeof buffer;
-        if (::RegQueryValueExA(key.get(), value.name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-                ERROR_SUCCESS ||
+        if (::RegQueryValueExA(key.get(), value.name, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                               &size) != ERROR_SUCCESS ||
             (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0 || buffer[size - 1] != '\0') {
             continue;
         }
@@ -342,7 +327,7 @@ void Hyperlink::paint(HDC given) {
         ::FillRect(dc, &client, brush);
     }
     COLORREF colour = !::IsWindowEnabled(window_) ? ::GetSysColor(COLOR_GRAYTEXT)
-                      : visited_                  ? visited_colour_
+        : visited_                                ? visited_colour_
                                                   : link_colour_;
     HFONT font = (!link_font_ || (has(underline_on_hover) && !hover_)) ? normal_font_ : link_font_.get();
     bool focused = ::GetFocus() == window_;
@@ -440,8 +425,8 @@ bool Hyperlink::navigate() {
     if (target_.empty()) {
         return false;
     }
-    auto opened = reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", target_.data(), nullptr, nullptr,
-                                                            SW_SHOWNORMAL));
+    auto opened = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(nullptr, "open", target_.data(), nullptr, nullptr, SW_SHOWNORMAL));
     if (opened <= 32) {
         return false;
     }

@@ -18,9 +18,9 @@ public:
     static constexpr uint32_t no_underline = 0x01;
     static constexpr uint32_t underline_on_hover = 0x02;
     static constexpr uint32_t command_button = 0x04; // activation tells the parent instead of opening
-    static constexpr uint32_t notify_click = 0x08;   // with command_button: WM_NOTIFY/NM_CLICK
-    static constexpr uint32_t markup = 0x10;         // only the label's <A>...</A> is the link
-    static constexpr uint32_t bold_link = 0x20;      // with markup: bold instead of underlined
+    static constexpr uint32_t notify_click = 0x08; // with command_button: WM_NOTIFY/NM_CLICK
+    static constexpr uint32_t markup = 0x10; // only the label's <A>...</A> is the link
+    static constexpr uint32_t bold_link = 0x20; // with markup: bold instead of underlined
     static constexpr uint32_t no_tooltip = 0x40;
 
     explicit Hyperlink(uint32_t options) : options_(options) {}

@@ -80,8 +80,9 @@ public:
         // The template is created with a parameter of 0: the object is found
         // through this pointer by the first message the dialog gets.
         being_created_ = this;
-        auto result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(EMBARK_DIALOG_MISSING_RUNTIME),
-                                        owner, &MissingRuntimeDialog::procedure, 0);
+        auto result =
+            ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(EMBARK_DIALOG_MISSING_RUNTIME),
+                              owner, &MissingRuntimeDialog::procedure, 0);
         being_created_ = nullptr;
         return static_cast<int>(result);
     }
