@@ -60,7 +60,7 @@ public:
 
 class NativeThreads final : public Threads {
 public:
-    bool run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) override;
+    std::optional<uint32_t> run_and_wait(uint32_t stack_size, Body body, void* argument) override;
     bool start(Body body, void* argument) override;
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace embark::platform {
@@ -11,11 +12,11 @@ namespace embark::platform {
 class RegistryKey {
 public:
     virtual ~RegistryKey() = default;
-    // The name of the subkey at `index`; false at the end of the list or on any error.
-    virtual bool subkey_name(uint32_t index, std::string& name) = 0;
-    // The raw data of a named value (its type is not examined); false when it
-    // cannot be read.
-    virtual bool value(const char* name, std::string& data) = 0;
+    // The name of the subkey at `index`; nullopt at the end of the list or on any error.
+    virtual std::optional<std::string> subkey_name(uint32_t index) = 0;
+    // The raw data of a named value (its type is not examined); nullopt when
+    // it cannot be read.
+    virtual std::optional<std::string> value(const char* name) = 0;
 };
 
 // The keys below HKEY_LOCAL_MACHINE.

@@ -48,12 +48,12 @@ std::optional<RuntimeCandidate> check_entry(platform::System& system, JvmType re
     if (!entry) {
         return std::nullopt;
     }
-    std::string data;
-    if (!entry->value("JavaHome", data) || data.empty()) {
+    std::optional<std::string> data = entry->value("JavaHome");
+    if (!data || data->empty()) {
         return std::nullopt;
     }
     const char separator = system.paths.separator;
-    std::string home = data.substr(0, data.find('\0'));
+    std::string home = data->substr(0, data->find('\0'));
     if (home.empty() || home.back() != separator) {
         home.push_back(separator);
     }
@@ -97,9 +97,8 @@ std::vector<RuntimeCandidate> scan_registry(platform::System& system, const Runt
             continue;
         }
         std::vector<std::string> names;
-        std::string name;
-        for (uint32_t index = 0; key->subkey_name(index, name); ++index) {
-            names.push_back(name);
+        for (uint32_t index = 0; std::optional<std::string> name = key->subkey_name(index); ++index) {
+            names.push_back(std::move(*name));
         }
         for (const std::string& entry_name : names) {
             VersionRecord version;

@@ -293,11 +293,8 @@ uint32_t run_java_thread(platform::System& system, const Messages& messages, VmS
         stack_size = smallest_java_stack_size;
     }
     JavaThreadContext context{system.files, messages, session, options, main};
-    uint32_t result = 1;
-    if (!system.threads.run_and_wait(stack_size, java_thread_body, &context, result)) {
-        result = java_thread_body(&context);
-    }
-    return result;
+    std::optional<uint32_t> result = system.threads.run_and_wait(stack_size, java_thread_body, &context);
+    return result ? *result : java_thread_body(&context); // no thread: the main thread runs the body itself
 }
 
 jobject make_java_string(JNIEnv* env, const std::string& text) {

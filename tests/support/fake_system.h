@@ -74,7 +74,7 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
         return static_cast<std::set<std::string>*>(library)->count(name) ? platform::Expected<void*>(library)
                                                                           : platform::SystemError{127};
     }
-    bool run_and_wait(uint32_t, Body, void*, uint32_t&) override { return false; }
+    std::optional<uint32_t> run_and_wait(uint32_t, Body, void*) override { return std::nullopt; }
     int thread_starts = 0; // none starts
     bool start(Body, void*) override { return ++thread_starts, false; }
     uint64_t physical = uint64_t{2} << 30;
@@ -85,9 +85,9 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     struct Key final : platform::RegistryKey {
         Strings names;
         std::optional<std::string> java_home;
-        bool subkey_name(uint32_t i, std::string& name) override { return i < names.size() && (name = names[i], true); }
-        bool value(const char* name, std::string& data) override {
-            return java_home && std::string(name) == "JavaHome" && (data = *java_home, true);
+        std::optional<std::string> subkey_name(uint32_t i) override { return i < names.size() ? std::optional(names[i]) : std::nullopt; }
+        std::optional<std::string> value(const char* name) override {
+            return std::string(name) == "JavaHome" ? java_home : std::nullopt;
         }
     };
     std::map<std::string, std::string> homes;

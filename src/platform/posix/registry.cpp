@@ -103,14 +103,13 @@ std::vector<Installed> installed_runtimes(const std::string& folder) {
 class RuntimeListKey final : public RegistryKey {
 public:
     explicit RuntimeListKey(const std::vector<Installed>& runtimes) : runtimes_(runtimes) {}
-    bool subkey_name(uint32_t index, std::string& name) override {
+    std::optional<std::string> subkey_name(uint32_t index) override {
         if (index >= runtimes_.size()) {
-            return false;
+            return std::nullopt;
         }
-        name = runtimes_[index].version;
-        return true;
+        return runtimes_[index].version;
     }
-    bool value(const char*, std::string&) override { return false; }
+    std::optional<std::string> value(const char*) override { return std::nullopt; }
 
 private:
     std::vector<Installed> runtimes_;
@@ -119,14 +118,12 @@ private:
 class RuntimeEntryKey final : public RegistryKey {
 public:
     explicit RuntimeEntryKey(std::string home) : home_(std::move(home)) {}
-    bool subkey_name(uint32_t, std::string&) override { return false; }
-    bool value(const char* name, std::string& data) override {
+    std::optional<std::string> subkey_name(uint32_t) override { return std::nullopt; }
+    std::optional<std::string> value(const char* name) override {
         if (std::string_view(name) != "JavaHome") {
-            return false;
+            return std::nullopt;
         }
-        data = home_;
-        data.push_back('\0'); // as the registry stores a string
-        return true;
+        return home_ + '\0'; // as the registry stores a string
     }
 
 private:

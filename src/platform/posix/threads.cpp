@@ -47,7 +47,7 @@ private:
 
 } // namespace
 
-bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+std::optional<uint32_t> NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument) {
     ThreadAttributes attributes;
     if (stack_size != 0 && attributes.get() != nullptr) {
         // pthread refuses a size below its least: that least is taken instead.
@@ -57,11 +57,10 @@ bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument,
     ThreadStart start{body, argument, 1};
     pthread_t thread;
     if (::pthread_create(&thread, attributes.get(), thread_entry, &start) != 0) {
-        return false;
+        return std::nullopt;
     }
     ::pthread_join(thread, nullptr);
-    result = start.result;
-    return true;
+    return start.result;
 }
 
 bool NativeThreads::start(Body body, void* argument) {

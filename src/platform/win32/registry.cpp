@@ -11,32 +11,29 @@ class Win32RegistryKey final : public RegistryKey {
 public:
     explicit Win32RegistryKey(UniqueRegistryKey key) : key_(std::move(key)) {}
 
-    bool subkey_name(uint32_t index, std::string& name) override {
+    std::optional<std::string> subkey_name(uint32_t index) override {
         char buffer[260];
         DWORD length = sizeof buffer;
         if (::RegEnumKeyExA(key_.get(), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
-            return false;
+            return std::nullopt;
         }
-        name.assign(buffer, length);
-        return true;
+        return std::string(buffer, length);
     }
 
-    bool value(const char* name, std::string& data) override {
+    std::optional<std::string> value(const char* name) override {
         DWORD size = 0;
         if (::RegQueryValueExA(key_.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-            return false;
+            return std::nullopt;
         }
-        data.assign(size, '\0');
-        if (size == 0) {
-            return true;
-        }
-        if (::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+        std::string data(size, '\0');
+        if (size != 0 &&
+            ::RegQueryValueExA(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
                                &size) != ERROR_SUCCESS) {
-            return false;
+            return std::nullopt;
         }
         data.resize(size);
-        return true;
+        return data;
     }
 
 private:

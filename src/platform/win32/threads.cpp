@@ -27,17 +27,16 @@ DWORD WINAPI detached_entry(void* start) {
 
 } // namespace
 
-bool NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument, uint32_t& result) {
+std::optional<uint32_t> NativeThreads::run_and_wait(uint32_t stack_size, Body body, void* argument) {
     ThreadStart start{body, argument};
     win32::UniqueHandle thread(::CreateThread(nullptr, stack_size, thread_entry, &start, 0, nullptr));
     if (!thread) {
-        return false;
+        return std::nullopt;
     }
     ::WaitForSingleObject(thread.get(), INFINITE);
     DWORD code = 1;
     ::GetExitCodeThread(thread.get(), &code);
-    result = code;
-    return true;
+    return code;
 }
 
 bool NativeThreads::start(Body body, void* argument) {
