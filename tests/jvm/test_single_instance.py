@@ -95,6 +95,7 @@ class SingleInstance(unittest.TestCase):
             self.addCleanup(connection.close)
             connection.connect(glob.glob(os.path.join(app.env["XDG_RUNTIME_DIR"], "embark", "*.socket"))[0])
         self.assertEqual(app.start(["5"]).code, 5)
+        self.wait_until(lambda: self.sockets(app) == before, "idle connections were kept past their 5 s")
         os.kill(app.pid, signal.SIGSTOP)  # a request never taken up: the later start gives up
         self.assertEqual((app.start(["6"]).code, os.kill(app.pid, signal.SIGCONT)), (255, None))
 
