@@ -17,24 +17,28 @@ struct RegistryTest : ::testing::Test {
 TEST_F(RegistryTest, InstalledRuntimesAreFoldersNamedByTheirReleaseFile) {
     namespace fs = std::filesystem;
     struct Runtime { const char* name; const char* release; bool library = true; }; // library: lib/server/libjvm.so
-    const Runtime runtimes[] = {{"a", "IMPLEMENTOR=x\nJAVA_VERSION=\"17.0.2\"\r\n"}, {"b", "JAVA_VERSION=11\n", false},
-        {"c", "JAVA_VERSION=11"}, {"d", "JAVA_VERSION=\"none\"\n"}, {"e", "JAVA_VERSION=\"\"\n"}, {"f", ""}};
-    for (const auto& [name, release, library] : runtimes) {
-        fs::create_directories(folder + "/" + name + "/lib/server");
-        std::ofstream(folder + "/" + name + "/release") << release;
-        if (library) std::ofstream(folder + "/" + name + "/lib/server/libjvm.so");
+    for (const bool library_in_b : {false, true}) { // whichever the folder lists first, version 11's home holds a library
+        SCOPED_TRACE(library_in_b ? "b holds the library" : "c holds the library");
+        const std::string root = folder + (library_in_b ? "/second" : "/first");
+        const Runtime runtimes[] = {{"a", "IMPLEMENTOR=x\nJAVA_VERSION=\"17.0.2\"\r\n"}, {"b", "JAVA_VERSION=11\n", library_in_b},
+            {"c", "JAVA_VERSION=11", !library_in_b}, {"d", "JAVA_VERSION=\"none\"\n"}, {"e", "JAVA_VERSION=\"\"\n"}, {"f", ""}};
+        for (const auto& [name, release, library] : runtimes) {
+            fs::create_directories(root + "/" + name + "/lib/server");
+            std::ofstream(root + "/" + name + "/release") << release;
+            if (library) std::ofstream(root + "/" + name + "/lib/server/libjvm.so");
+        }
+        fs::create_directory_symlink(root + "/a", root + "/link");
+        std::ofstream(root + "/file") << "JAVA_VERSION=9";
+        PosixRegistry registry(root);
+        const std::string key = "Software\\JavaSoft\\Java Runtime Environment";
+        std::vector<std::string> names;
+        auto list = registry.open_local_machine(key);
+        for (uint32_t i = 0; auto name = list->subkey_name(i); ++i) names.push_back(*name);
+        EXPECT_EQ(names, (std::vector<std::string>{"17.0.2", "11"})); // one entry per version, in folder order
+        EXPECT_EQ(registry.open_local_machine(key + "\\11")->value("JavaHome"), root + (library_in_b ? "/b" : "/c") + '\0');
+        EXPECT_FALSE(registry.open_local_machine(key + "\\9"));
+        EXPECT_FALSE(registry.open_local_machine(key + "X"));
     }
-    fs::create_directory_symlink(folder + "/a", folder + "/link");
-    std::ofstream(folder + "/file") << "JAVA_VERSION=9";
-    PosixRegistry registry(folder);
-    const std::string key = "Software\\JavaSoft\\Java Runtime Environment";
-    std::vector<std::string> names;
-    auto list = registry.open_local_machine(key);
-    for (uint32_t i = 0; auto name = list->subkey_name(i); ++i) names.push_back(*name);
-    ASSERT_EQ(names, (std::vector<std::string>{"17.0.2", "11"})); // one entry per version, in folder order
-    EXPECT_EQ(registry.open_local_machine(key + "\\11")->value("JavaHome"), folder + "/c" + std::string(1, '\0')); // the folder of that version that holds a library
-    EXPECT_FALSE(registry.open_local_machine(key + "\\9"));
-    EXPECT_FALSE(registry.open_local_machine(key + "X"));
 }
 
 } // namespace embark::platform::posix
