@@ -100,12 +100,15 @@ class VmUnderWine(unittest.TestCase):
                 self.assertRegex("\n".join(record), "\n" + end_of_record + r"\Z")
 
     def test_library_that_cannot_be_used(self):
-        for library, message in [(__file__, "Failed to load Java VM library: {} (errno = 193)"),
-                                 (os.path.join(DOUBLES, "create-only", "jvm.dll"),
+        cut_off = b"MZ" + bytes(0x3A) + b"@" + bytes(3) + b"PE\0\0"  # no machine word: it is tried, as is any file
+        for library, message in [(pathlib.Path(__file__).read_bytes(), "Failed to load Java VM library: {} (errno = 193)"),
+                                 (cut_off, "Failed to load Java VM library: {} (errno = 193)"),
+                                 (pathlib.Path(DOUBLES, "create-only", "jvm.dll").read_bytes(),
                                   "Windows exception: cannot find CreateJavaVM JNI (errno = 127)")]:
-            with self.subTest(message):
+            with self.subTest(message, size=len(library)):
                 app = self.app()
-                shutil.copy2(library, app.path("runtime", "bin", "server", "jvm.dll"))
+                with open(app.path("runtime", "bin", "server", "jvm.dll"), "wb") as file:
+                    file.write(library)
                 result, _ = start(self.wine, app)
                 self.assertEqual((result.code, result.stdout), (-1, f"Error: {message.format(app.library)}.\n \n"))
 
