@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Draws the embark icon (a white bow of a ship on a teal tile, riding an
-orange wave) and writes it as embark.ico with 16, 32 and 48 pixel images."""
+orange wave) and writes it as embark.ico with 16, 32 and 48 pixel images.
+The drawing has three colours and hard edges, so each image is a 16-colour
+bitmap with a transparency mask: a fifth of the size of 32-bit images, and
+read by every Windows version."""
 import struct
 import sys
 
@@ -24,16 +27,31 @@ def pixel(x, y, size):
     return (0, 128, 128, 255)
 
 
+PALETTE = [(0, 0, 0), (255, 255, 255), (255, 153, 51), (0, 128, 128)]  # index 0: under the mask
+
+
+def packed_row(bits, per_byte):
+    """Pixels of 8 / per_byte bits each, padded to whole 32-bit words."""
+    width = 8 // per_byte
+    data = bytearray()
+    for i in range(0, len(bits), per_byte):
+        byte = 0
+        for j, value in enumerate(bits[i:i + per_byte]):
+            byte |= value << (8 - width * (j + 1))
+        data.append(byte)
+    return bytes(data) + b"\0" * (-len(data) % 4)
+
+
 def image(size):
-    rows = []
+    colours, masks = [], []
     for y in reversed(range(size)):  # bitmaps are stored bottom-up
-        row = b"".join(struct.pack("BBBB", b, g, r, a) for (r, g, b, a) in (pixel(x, y, size) for x in range(size)))
-        rows.append(row)
-    xor = b"".join(rows)
-    mask_row = ((size + 31) // 32) * 4
-    and_mask = b"\0" * (mask_row * size)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
-    return header + xor + and_mask
+        row = [pixel(x, y, size) for x in range(size)]
+        colours.append(packed_row([PALETTE.index(p[:3]) if p[3] else 0 for p in row], 2))
+        masks.append(packed_row([0 if p[3] else 1 for p in row], 8))
+    xor, and_mask = b"".join(colours), b"".join(masks)
+    palette = b"".join(struct.pack("BBBB", b, g, r, 0) for (r, g, b) in PALETTE + [(0, 0, 0)] * (16 - len(PALETTE)))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(and_mask), 0, 0, 16, 0)
+    return header + palette + xor + and_mask
 
 
 def main(path):
@@ -42,7 +60,7 @@ def main(path):
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(data), offset)
+        out += struct.pack("<BBBBHHII", s, s, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
     out += b"".join(images)
     with open(path, "wb") as f:
