@@ -1,6 +1,6 @@
 // The registry search and the runtime selection against an in-memory
 // registry and file system, with n installed runtimes: Google Benchmark
-// times embark::registry_search_and_selection for several n and fits the
+// times embark::installed_runtime_search (the classic sources) for several n and fits the
 // growth of its cost (the Big-O and RMS rows).
 //
 // The runtimes are entries below "Software\JavaSoft\Java Runtime
@@ -30,7 +30,7 @@
 #include <benchmark/benchmark.h>
 
 #include "fake_system.h"
-#include "runtime/registry_search.h"
+#include "runtime/installed_runtimes.h"
 
 namespace {
 
@@ -56,20 +56,21 @@ void search_and_select(benchmark::State& state, std::vector<std::string> preferr
     embark::testing::FakeSystem platform;
     platform.log_opens = false;
     install_runtimes(platform, n);
+    const embark::Trace trace;
     embark::RuntimeRequest request;
     request.preferred_versions = std::move(preferred_versions);
 
     // The newest runtime is the one chosen; anything else means the setup is wrong.
     std::string home;
     embark::VersionRecord version;
-    if (!embark::registry_search_and_selection(platform.system, request, home, version) ||
+    if (!embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version) ||
         home != runtime_folder(n - 1) + "\\") {
         state.SkipWithError("the search did not choose the newest runtime");
         return;
     }
 
     for (auto _ : state) {
-        bool found = embark::registry_search_and_selection(platform.system, request, home, version);
+        bool found = embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version);
         benchmark::DoNotOptimize(found);
         benchmark::DoNotOptimize(home.data());
         benchmark::ClobberMemory();

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/system.h"
-#include "runtime/registry_search.h"
+#include "runtime/installed_runtimes.h"
 #include "runtime/version.h"
 #include "sample_timing.h"
 
@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     }
 
     embark::platform::System& system = embark::platform::native_system();
+    const embark::Trace trace;
     embark::RuntimeRequest request;
     request.preferred_versions = {""};
 
@@ -37,15 +38,15 @@ int main(int argc, char** argv) {
     embark::VersionRecord version;
     bool found = false;
     double first_us = bench::time_once(
-        [&] { found = embark::registry_search_and_selection(system, request, home, version); });
+        [&] { found = embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version); });
     if (!found) {
         std::fprintf(stderr, "registry_search_bench_wine: no runtime found in the registry\n");
         return 1;
     }
-    size_t candidates = embark::scan_registry(system, request).size();
+    size_t candidates = embark::scan_installed_runtimes(system, trace, request, embark::SourceGroup::classic).size();
 
     std::vector<double> samples = bench::time_runs(
-        runs, [&] { embark::registry_search_and_selection(system, request, home, version); });
+        runs, [&] { embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version); });
 
     std::printf("registry_search_bench_wine: registry search and selection, %ld runs\n", runs);
     std::printf("candidates: %zu, chosen: %s (%s)\n", candidates, home.c_str(),

@@ -3,10 +3,11 @@
 // standard output.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "core/format.h"
+#include "core/trace.h"
 #include "platform/system.h"
 
 namespace embark {
@@ -40,35 +41,10 @@ enum class MessageId : unsigned {
     not_started_as_service = 231,
 };
 
-// One argument of a message: a text for %s or a signed integer for %d.
-class FormatArgument {
-public:
-    FormatArgument(std::string_view text) : text_(text), is_number_(false) {}
-    FormatArgument(const std::string& text) : text_(text), is_number_(false) {}
-    FormatArgument(const char* text) : text_(text), is_number_(false) {}
-    FormatArgument(long long number) : number_(number), is_number_(true) {}
-    FormatArgument(int number) : number_(number), is_number_(true) {}
-    FormatArgument(long number) : number_(number), is_number_(true) {}
-    // The system's error number as a signed 32-bit value, as Windows shows its codes.
-    FormatArgument(platform::SystemError error)
-        : number_(static_cast<int32_t>(error.code)), is_number_(true) {}
-
-    void append_text(std::string& out) const;
-    void append_number(std::string& out) const;
-
-private:
-    std::string_view text_;
-    long long number_ = 0;
-    bool is_number_;
-};
-
-// Fills %s and %d in order; %% is a percent sign. Arguments are inserted,
-// never read as a format, and a placeholder without an argument stays empty.
-std::string format_message(std::string_view format, std::initializer_list<FormatArgument> arguments);
-
 class Messages {
 public:
-    explicit Messages(platform::System& system) : system_(system) {}
+    // The trace is on when EMBARK_TRACE asks for it.
+    explicit Messages(platform::System& system) : system_(system), trace_(system) {}
 
     // The catalogue text; empty for an id that is not in the catalogue.
     std::string load(MessageId id) const;
@@ -80,8 +56,12 @@ public:
     void print_error(std::string_view format, const FormatArgument& first,
                      const FormatArgument& second) const;
 
+    // The start's decisions, when asked for: beside the error lines, never instead of them.
+    const Trace& trace() const { return trace_; }
+
 private:
     platform::System& system_;
+    Trace trace_;
 };
 
 } // namespace embark

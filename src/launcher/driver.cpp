@@ -5,7 +5,7 @@
 #include "launcher/settings.h"
 #include "modes/service.h"
 #include "modes/single_instance.h"
-#include "runtime/registry_search.h"
+#include "runtime/installed_runtimes.h"
 #include "runtime/probing.h"
 #include "ui/missing_runtime_dialog.h"
 #include "vm/java_vm.h"
@@ -52,9 +52,15 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     if (!settings_file_path(system, messages, settings_file)) {
         return false;
     }
-    if (!gate_check(system, read_gate_settings(system, settings_file), state.arguments, state.vm.presence(),
-                    state.gate)) {
+    GateSettings gate_settings = read_gate_settings(system, settings_file);
+    if (!gate_check(system, gate_settings, state.arguments, state.vm.presence(), state.gate)) {
         return false;
+    }
+    if (single_instance_requested(gate_settings)) {
+        messages.trace().line("single instance: %s",
+                              {!state.gate.active ? "no channel to other starts, this one runs on its own"
+                                   : state.gate.first_instance ? "the first instance, serving later starts"
+                                                               : "the arguments went to the first instance"});
     }
     if (state.gate.is_second_instance()) {
         return true;
@@ -68,23 +74,32 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     }
 
     // Runtime discovery: the first source whose folder holds a VM library wins.
-    auto take_library_below = [&](const std::string& runtime_home) {
+    const Trace& trace = messages.trace();
+    auto take_library_below = [&](const char* source, const std::string& runtime_home) {
         state.vm_library_path = find_vm_library(system, runtime_home, state.runtime.jvm_type).path;
+        trace.line("%s %s: %s",
+                   {source, runtime_home.empty() ? "(the current directory)" : runtime_home,
+                    state.vm_library_path.empty() ? "no VM library" : state.vm_library_path});
         return !state.vm_library_path.empty();
     };
     std::string runtime_home;
     if (!state.remembered_runtime_folder.empty()) {
         runtime_home = remembered_runtime_home(state.remembered_runtime_folder, system.paths.separator);
-        if (take_library_below(runtime_home)) {
+        if (take_library_below("remembered runtime folder", runtime_home)) {
             return true;
         }
     }
-    if (private_runtime_search(system, messages, runtime_home) && take_library_below(runtime_home)) {
+    if (private_runtime_search(system, messages, runtime_home) &&
+        take_library_below("private runtime beside the executable", runtime_home)) {
         return true;
     }
-    if (registry_search_and_selection(system, state.runtime, runtime_home, state.selected_runtime_version) &&
-        take_library_below(runtime_home)) {
-        return true;
+    for (SourceGroup group : {SourceGroup::classic, SourceGroup::modern}) {
+        if ((group == SourceGroup::classic || state.runtime.modern_search) &&
+            installed_runtime_search(system, trace, state.runtime, group, runtime_home,
+                                     state.selected_runtime_version) &&
+            take_library_below("installed runtime", runtime_home)) {
+            return true;
+        }
     }
 
     std::string message = missing_runtime_message(messages, state.runtime);
@@ -106,8 +121,15 @@ int run_step(platform::System& system, const Messages& messages, LauncherState& 
     if (!state.vm.load(system, messages, state.vm_library_path)) {
         return exit_failure_code;
     }
+    messages.trace().line("VM library loaded: %s", {state.vm_library_path});
     if (!assemble_options(system, messages, state.vm_settings, state.vm_options)) {
         return exit_failure_code;
+    }
+    if (const Trace& trace = messages.trace()) {
+        for (const std::string& option : state.vm_options.options) {
+            trace.line("VM option %s", {shortened(option, system.code_page)});
+        }
+        trace.line("main class %s", {state.vm_settings.main_class});
     }
     JavaMain main{state.vm_settings, state.arguments};
     return run_java_thread(system, messages, state.vm, state.vm_options, main) == 0 ? 0 : exit_failure_code;
@@ -145,6 +167,9 @@ int run_launcher(platform::System& system, MissingRuntimeWindows& windows) {
                 return code;
             };
         }
+        messages.trace().line("service: %s",
+                              {initialised ? "handed to the service control manager"
+                                           : "the failed start is said to the service control manager"});
         service.machine = state.vm.presence();
         service.main_class = state.vm_settings.main_class;
         exit_code = prepare_service(system, messages, service)

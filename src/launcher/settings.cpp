@@ -1,6 +1,8 @@
 #include "launcher/settings.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "core/ansi_text.h"
 
@@ -135,34 +137,38 @@ void apply_jvm_source(std::string_view value, SearchPreferences& preferences) {
     }
     bool jdk = value.empty() || value == "favor_JDK" || value == "only_JDK";
     bool jre = value.empty() || value == "favor_JRE" || value == "only_JRE";
-    preferences.jdk_favoured = jdk;
-    preferences.jre_favoured = jre;
+    preferences.kind_favoured[static_cast<int>(RuntimeKind::development_kit)] = jdk;
+    preferences.kind_favoured[static_cast<int>(RuntimeKind::runtime_environment)] = jre;
 }
 
 void apply_vm_provider(std::string_view value, const platform::CodePage& code_page,
                        SearchPreferences& preferences) {
+    // Accepted and favoured, each by VendorFamily: JavaSoft, JRockit.
     struct Row {
         const char* name;
-        bool jrockit_accepted, javasoft_accepted, jrockit_favoured, javasoft_favoured;
+        bool accepted[2];
+        bool favoured[2];
     };
     static const Row rows[] = {
-        {"jrockit", true, false, true, false},
-        {"favor_sun", true, true, false, true},
-        {"favor_jrockit", true, true, true, false},
-        {"any", true, true, false, false},
+        {"jrockit", {false, true}, {false, true}},
+        {"favor_sun", {true, true}, {true, false}},
+        {"favor_jrockit", {true, true}, {false, true}},
+        {"any", {true, true}, {false, false}},
     };
     if (value.empty()) {
         return;
     }
     for (const Row& row : rows) {
         if (equals_ignoring_case(value, row.name, code_page)) {
-            preferences.jrockit_accepted = row.jrockit_accepted;
-            preferences.javasoft_accepted = row.javasoft_accepted;
-            preferences.jrockit_favoured = row.jrockit_favoured;
-            preferences.javasoft_favoured = row.javasoft_favoured;
+            std::copy(std::begin(row.accepted), std::end(row.accepted), preferences.vendor_accepted);
+            std::copy(std::begin(row.favoured), std::end(row.favoured), preferences.vendor_favoured);
             return;
         }
     }
+}
+
+bool modern_runtime_search_from(std::string_view value, const platform::CodePage& code_page) {
+    return !equals_ignoring_case(value, "no", code_page);
 }
 
 bool override_working_dir_from(std::string_view value, const platform::CodePage& code_page) {
@@ -180,6 +186,9 @@ bool load_settings(platform::System& system, const Messages& messages, const std
         return read_setting(system, file, section, key);
     };
     const platform::CodePage& code_page = system.code_page;
+    if (const Trace& trace = messages.trace()) {
+        trace.line("settings file %s%s", {file, system.files.entry_exists(file) ? "" : " (none)"});
+    }
 
     RuntimeRequest& runtime = state.runtime;
     runtime.minimum_version =
@@ -205,6 +214,8 @@ bool load_settings(platform::System& system, const Messages& messages, const std
         if (!per_user.empty() && system.files.entry_exists(per_user)) {
             jre_path_file = per_user;
         }
+        messages.trace().line("per-user settings file %s%s",
+                              {per_user, jre_path_file == per_user ? "" : " (none)"});
     }
     state.remembered_runtime_folder =
         read_setting(system, jre_path_file, section::java_runtime, key::jre_path);
@@ -212,6 +223,8 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     runtime.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
     apply_jvm_source(read(section::java_runtime, key::jvm_source), runtime.preferences);
     apply_vm_provider(read(section::java_runtime, key::vm_provider), code_page, runtime.preferences);
+    runtime.modern_search =
+        modern_runtime_search_from(read(section::java_runtime, key::modern_search), code_page);
 
     std::string main_class = read(section::java_runtime, key::main_class);
     if (main_class.empty()) {

@@ -36,6 +36,7 @@ inline constexpr const char* jre_path = "JRE Path";
 inline constexpr const char* jvm_type = "JVM Type";
 inline constexpr const char* jvm_source = "JVM Source";
 inline constexpr const char* vm_provider = "VM Provider";
+inline constexpr const char* modern_search = "Modern Runtime Search";
 inline constexpr const char* system_path = "System Path";
 inline constexpr const char* library_path = "Library Path";
 inline constexpr const char* product_name = "Product Name";
@@ -79,6 +80,8 @@ JvmType jvm_type_from(std::string_view value);
 void apply_jvm_source(std::string_view value, SearchPreferences& preferences);
 void apply_vm_provider(std::string_view value, const platform::CodePage& code_page,
                        SearchPreferences& preferences);
+// Any value but "no" (in any case), and none, searches the modern sources too.
+bool modern_runtime_search_from(std::string_view value, const platform::CodePage& code_page);
 bool override_working_dir_from(std::string_view value, const platform::CodePage& code_page);
 
 // The two keys the single-instance gate decides by, read before the rest of the file.

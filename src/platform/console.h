@@ -1,4 +1,4 @@
-// Standard output of the process.
+// Standard output and standard error of the process.
 #pragma once
 
 #include <string_view>
@@ -10,6 +10,10 @@ public:
     virtual ~Console() = default;
     // Writes the text with one output call and flushes it.
     virtual void write(std::string_view text) = 0;
+    // Whether the process has an error stream to write to (a service or a
+    // window-only program may have none).
+    virtual bool has_error_stream() = 0;
+    virtual void write_error(std::string_view text) = 0;
 };
 
 } // namespace embark::platform

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace embark::platform {
 
@@ -17,6 +19,11 @@ public:
     virtual bool same_file(const std::string& a, const std::string& b) = 0;
     // The first `size` bytes of a file, fewer when it is shorter; empty when it cannot be read.
     virtual std::string read_start(const std::string& path, size_t size) = 0;
+    // The names of the folders in a folder, links to folders left out, in the
+    // order the system lists them; empty when it cannot be read.
+    virtual std::vector<std::string> subfolder_names(const std::string& folder) = 0;
+    // Adds the text at the end of the file, which is created when missing.
+    virtual bool append(const std::string& path, std::string_view text) = 0;
 };
 
 } // namespace embark::platform

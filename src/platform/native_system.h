@@ -22,6 +22,8 @@ public:
     void set_current_directory(const std::string& path) override;
     bool same_file(const std::string& a, const std::string& b) override;
     std::string read_start(const std::string& path, size_t size) override;
+    std::vector<std::string> subfolder_names(const std::string& folder) override;
+    bool append(const std::string& path, std::string_view text) override;
 };
 
 class NativeProcess final : public Process {
@@ -50,6 +52,8 @@ private:
 class NativeConsole final : public Console {
 public:
     void write(std::string_view text) override;
+    bool has_error_stream() override;
+    void write_error(std::string_view text) override;
 };
 
 class NativeLibraries final : public Libraries {

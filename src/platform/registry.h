@@ -19,12 +19,15 @@ public:
     virtual std::optional<std::string> value(const char* name) = 0;
 };
 
-// The keys below HKEY_LOCAL_MACHINE.
+enum class RegistryRoot { local_machine, current_user };
+
+// The keys of the machine and of the user, in the view of this build's own
+// bitness. A system without a registry has no keys.
 class Registry {
 public:
     virtual ~Registry() = default;
     // nullptr when the key cannot be opened for reading.
-    virtual std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) = 0;
+    virtual std::unique_ptr<RegistryKey> open(RegistryRoot root, const std::string& path) = 0;
 };
 
 } // namespace embark::platform

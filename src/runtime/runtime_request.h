@@ -18,16 +18,28 @@ enum class JvmType : int32_t {
     favor_server = 2, // a server VM is probed first
 };
 
-// "JVM Source" and "VM Provider": which registry keys are searched, and which
-// of their runtimes come first.
+enum class RuntimeKind : uint8_t { development_kit, runtime_environment };
+// The vendors "VM Provider" tells apart: JRockit, and the Sun/Oracle line
+// that every current distribution continues.
+enum class VendorFamily : uint8_t { javasoft, jrockit };
+
+// "JVM Source" and "VM Provider": which installed runtimes are searched, and
+// which of them come first. Indexed by RuntimeKind and VendorFamily.
 struct SearchPreferences {
-    bool jdk_favoured = false;
-    bool jre_favoured = false;
     bool both_kinds_accepted = true;
-    bool jrockit_accepted = false;
-    bool javasoft_accepted = true;
-    bool jrockit_favoured = false;
-    bool javasoft_favoured = true;
+    bool kind_favoured[2] = {false, false};
+    bool vendor_accepted[2] = {true, false};
+    bool vendor_favoured[2] = {true, false};
+
+    bool searches(RuntimeKind kind) const {
+        return both_kinds_accepted || kind_favoured[static_cast<int>(kind)];
+    }
+    bool searches(VendorFamily vendor) const {
+        return vendor_accepted[static_cast<int>(vendor)] || vendor_favoured[static_cast<int>(vendor)];
+    }
+    bool favours(RuntimeKind kind, VendorFamily vendor) const {
+        return kind_favoured[static_cast<int>(kind)] && vendor_favoured[static_cast<int>(vendor)];
+    }
 };
 
 struct RuntimeRequest {
@@ -36,6 +48,7 @@ struct RuntimeRequest {
     VersionRecord maximum_version;
     std::vector<std::string> preferred_versions;
     SearchPreferences preferences;
+    bool modern_search = true; // "Modern Runtime Search": the modern sources after the classic ones
 };
 
 // The text above the download link when no runtime fits the request.

@@ -47,6 +47,10 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     void set_current_directory(Text path) override { made_current.push_back(path); }
     bool same_file(Text a, Text b) override { return a == b; }
     std::string read_start(Text path, size_t size) override { return files.count(path) ? files[path].substr(0, size) : ""; }
+    std::map<std::string, Strings> folders; // folder -> its subfolders
+    Strings subfolder_names(Text folder) override { return folders[folder]; }
+    std::string appended; // by every append, whatever the file
+    bool append(Text, std::string_view text) override { return appended += text, true; }
     std::string executable = "C:\\Apps\\tool.exe";
     uint32_t error = 0; // not 0: the executable path is unavailable
     std::optional<std::string> raw_command_line;
@@ -64,6 +68,10 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     std::string output; // standard output
     int writes = 0;
     void write(std::string_view text) override { output += text, ++writes; }
+    std::string error_output; // standard error, where there is one
+    bool error_stream = true;
+    bool has_error_stream() override { return error_stream; }
+    void write_error(std::string_view text) override { error_output += text; }
     std::map<std::string, std::set<std::string>> exports; // libraries that load; entry points cannot be called
     Strings loaded;
     platform::Expected<void*> load(Text path) override {
@@ -80,28 +88,28 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     uint64_t physical = uint64_t{2} << 30;
     uint64_t total_physical() override { return physical; }
     uint64_t available_virtual() override { return 2000000000; }
-    // Runtime entries by key path, with their raw JavaHome data; a path that
-    // ends in a backslash opens the list of the entries below it.
+    // Runtime entries by key path (HKCU\ before the user's), with the raw data of their one value, whatever its
+    // name; a key lists the first components of the paths below it.
     struct Key final : platform::RegistryKey {
         Strings names;
-        std::optional<std::string> java_home;
+        std::optional<std::string> home;
         std::optional<std::string> subkey_name(uint32_t i) override { return i < names.size() ? std::optional(names[i]) : std::nullopt; }
-        std::optional<std::string> value(const char* name) override {
-            return std::string(name) == "JavaHome" ? java_home : std::nullopt;
-        }
+        std::optional<std::string> value(const char*) override { return home; }
     };
     std::map<std::string, std::string> homes;
     Strings opened;
     bool log_opens = true; // benchmarks open keys millions of times
-    std::unique_ptr<platform::RegistryKey> open_local_machine(Text path) override {
+    std::unique_ptr<platform::RegistryKey> open(platform::RegistryRoot root, Text key_path) override {
+        const std::string path = (root == platform::RegistryRoot::current_user ? "HKCU\\" : "") + key_path,
+                          below = path.back() == '\\' ? path : path + '\\';
         if (log_opens) opened.push_back(path);
         auto key = std::make_unique<Key>();
-        for (auto entry = homes.lower_bound(path); path.back() == '\\' && entry != homes.end() &&
-                                                   entry->first.compare(0, path.size(), path) == 0; ++entry) {
-            key->names.push_back(entry->first.substr(path.size()));
+        for (auto entry = homes.lower_bound(below); entry != homes.end() && entry->first.starts_with(below); ++entry) {
+            std::string name = entry->first.substr(below.size(), entry->first.find('\\', below.size()) - below.size());
+            if (key->names.empty() || key->names.back() != name) key->names.push_back(name);
         }
-        if (auto found = homes.find(path); found != homes.end()) key->java_home = found->second;
-        return key->names.empty() && !key->java_home ? nullptr : std::move(key);
+        if (auto found = homes.find(path); found != homes.end()) key->home = found->second;
+        return key->names.empty() && !key->home ? nullptr : std::move(key);
     }
     FakeCodePage code_page;
     platform::NativeResources resources{message_string_table()};

@@ -64,4 +64,26 @@ TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
     }
 }
 
+TEST(DriverTest, TraceSaysWhyEachRuntimeWasTakenOrPassedOver) {
+    const std::string key = "runtime HKLM\\" + jre, lines = "embark: settings file C:\\Apps\\tool.ini\n"
+        "embark: per-user settings file \\\\\\tool.ini (none)\nembark: private runtime beside the executable (the current "
+        "directory): no VM library\nembark: " + key + "1.5 (version 1.5): passed over, outside the version range\n"
+        "embark: " + key + "1.7 (version 1.7): passed over, folder gone\nembark: " + key + "1.8.0_40 (version 1.8.0.40) in "
+        "C:\\jre8\\: taken\nembark: installed runtime C:\\jre8\\: " + registered + "\n";
+    struct Case { const char* variable; bool error_stream; std::string error_output, appended; };
+    const Case cases[] = {{nullptr, true, "", ""}, {"", true, "", ""}, {"1", true, lines, ""}, {"1", false, "", ""},
+                          {"C:\\t\\trace.log", false, "", lines}};
+    for (const auto& [variable, error_stream, error_output, appended] : cases) {
+        testing::FakeSystem fake;
+        if (variable) fake.variables["EMBARK_TRACE"] = variable;
+        fake.error_stream = error_stream;
+        fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\nMain Class=A\nMinimum Version=1.6");
+        fake.homes = {{jre + "1.5", "C:\\jre5"}, {jre + "1.7", "C:\\gone"}, {jre + "1.8.0_40", "C:\\jre8"}};
+        fake.existing.insert(registered), fake.existing.insert("C:\\jre5\\bin\\client\\jvm.dll");
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
+        EXPECT_EQ(fake.error_output, error_output) << (variable ? variable : "unset");
+        EXPECT_EQ(fake.appended, appended);
+    }
+}
+
 } // namespace embark

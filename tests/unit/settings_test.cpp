@@ -60,10 +60,12 @@ TEST_F(SettingsTest, TypeModeWorkingDirectoryPreferencesAndMainClass) {
         EXPECT_EQ(s->runtime.preferred_versions, preferred);
     }
     fake.code_page.double_byte = true; // 0x83 0x2E: its trail byte looks like a dot
-    const auto s = load("Main Class=com.jp.\x83.App\nJVM Source=only_JDK\nVM Provider=JRockit");
+    const auto s = load("Main Class=com.jp.\x83.App\nJVM Source=only_JDK\nVM Provider=JRockit\nModern Runtime Search=NO");
+    EXPECT_FALSE(s->runtime.modern_search);
+    EXPECT_TRUE(load("Modern Runtime Search=n")->runtime.modern_search);
     EXPECT_EQ(s->vm_settings.main_class, "com/jp/\x83.App");
     EXPECT_FALSE(s->runtime.preferences.both_kinds_accepted);
-    EXPECT_FALSE(s->runtime.preferences.javasoft_accepted);
+    EXPECT_FALSE(s->runtime.preferences.searches(VendorFamily::javasoft));
     load("Main Class=", "", false);
     EXPECT_EQ(fake.output, "Error: Main class was not specified in INI file. \n");
     // An executable in a drive's root selects that drive's current directory.

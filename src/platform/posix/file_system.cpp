@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +47,29 @@ std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
     }
     bytes.resize(filled);
     return bytes;
+}
+
+std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+    std::vector<std::string> names;
+    posix::UniqueDirectory directory(::opendir(folder.c_str()));
+    while (directory) {
+        const dirent* entry = ::readdir(directory.get());
+        if (entry == nullptr) {
+            break;
+        }
+        std::string_view name = entry->d_name;
+        struct stat status;
+        if (name != "." && name != ".." && ::lstat((folder + '/' + entry->d_name).c_str(), &status) == 0 &&
+            S_ISDIR(status.st_mode)) {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
+bool NativeFileSystem::append(const std::string& path, std::string_view text) {
+    posix::UniqueFd file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    return file && ::write(file.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
 } // namespace embark::platform

@@ -28,21 +28,7 @@ public:
 
 class PosixRegistry final : public Registry {
 public:
-    // The runtimes installed below `folder` stand in for the registry's
-    // JavaSoft "Java Runtime Environment" entries.
-    explicit PosixRegistry(std::string folder) : folder_(std::move(folder)) {}
-    std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) override;
-
-    struct InstalledRuntime {
-        std::string version;
-        std::string home;
-    };
-
-private:
-    // A search opens the list and then each entry: the folder is read once.
-    const std::vector<InstalledRuntime>& installed();
-    std::string folder_;
-    std::optional<std::vector<InstalledRuntime>> installed_;
+    std::unique_ptr<RegistryKey> open(RegistryRoot root, const std::string& path) override;
 };
 
 } // namespace embark::platform::posix

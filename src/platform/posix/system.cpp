@@ -32,7 +32,7 @@ System& native_system(std::span<const StringTableEntry> string_table) {
     static NativeLibraries libraries;
     static NativeThreads threads;
     static NativeMemory memory;
-    static posix::PosixRegistry registry("/usr/lib/jvm");
+    static posix::PosixRegistry registry;
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
     static System system{{'/', ':', "PATH", ""},

@@ -69,4 +69,27 @@ std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
     return bytes;
 }
 
+std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    win32::UniqueFindHandle search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = ::FindNextFileA(search.get(), &found) != FALSE) {
+        std::string_view name = found.cFileName;
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                FILE_ATTRIBUTE_DIRECTORY &&
+            name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
+bool NativeFileSystem::append(const std::string& path, std::string_view text) {
+    win32::UniqueHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size();
+}
+
 } // namespace embark::platform

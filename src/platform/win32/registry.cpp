@@ -42,9 +42,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<RegistryKey> Win32Registry::open_local_machine(const std::string& path) {
+// Without a view flag a key is read in the view of the process's own bitness:
+// a 32-bit launcher sees the runtimes that a 32-bit launcher can load.
+std::unique_ptr<RegistryKey> Win32Registry::open(RegistryRoot root, const std::string& path) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    HKEY parent = root == RegistryRoot::local_machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return nullptr;
     }
     return std::make_unique<Win32RegistryKey>(UniqueRegistryKey(key));

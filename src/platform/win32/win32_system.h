@@ -19,7 +19,7 @@ public:
 
 class Win32Registry final : public Registry {
 public:
-    std::unique_ptr<RegistryKey> open_local_machine(const std::string& path) override;
+    std::unique_ptr<RegistryKey> open(RegistryRoot root, const std::string& path) override;
 };
 
 } // namespace embark::platform::win32
