@@ -4,6 +4,7 @@ it: the settings file beside the real executable, the runtimes installed under /
 import os
 import re
 import subprocess
+import tempfile
 import unittest
 
 from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_native
@@ -153,3 +154,21 @@ class JvmHosting(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+    def test_java_home_after_the_installed_runtimes_with_the_trace(self):
+        home = tempfile.mkdtemp(prefix="embark-java-home-")  # a runtime of its own version, the real one's library
+        self.addCleanup(subprocess.run, ["rm", "-rf", home])
+        os.symlink(JAVA_HOME + "/lib", home + "/lib")
+        with open(home + "/release", "w") as f:
+            f.write('IMPLEMENTOR="test"\nJAVA_VERSION="42.0.1"\n')
+        app = self.app(lines=["Minimum Version=42"], home="")
+        for trace in ("", "1"):
+            result = run_native(app.executable, env=dict(os.environ, JAVA_HOME=home, EMBARK_TRACE=trace))
+            self.assertEqual((result.code, properties(result.stdout)["env.JX_JVM_HOME"]), (0, home + "/"), result.stderr)
+            lines = result.stderr.splitlines()
+            if not trace:
+                self.assertEqual(lines, [])
+                continue
+            taken = lines.index(f"embark: runtime JAVA_HOME={home} (version 42.0.1) in {home}/: taken")
+            passed = [i for i, line in enumerate(lines) if line.endswith("passed over, outside the version range")]
+            self.assertTrue(passed and max(passed) < taken < lines.index("embark: main class Probe"), result.stderr)

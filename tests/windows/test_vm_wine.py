@@ -13,6 +13,9 @@ from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, windows_launcher
 
 DOUBLES = os.path.join(BUILD_ROOT, ARCH, "test-bin", "jvm-double")
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
+ROOTS = ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
+VENDORS = ("JavaSoft", "JRockit", "Eclipse Adoptium", "AdoptOpenJDK", "Eclipse Foundation", "Microsoft\\JDK",
+           "Microsoft\\JRE", "Semeru", "Azul Systems", "BellSoft", "SapMachine")
 VIEW, OTHER_VIEW = ("/reg:64", "/reg:32") if ARCH == "win64" else ("/reg:32", "/reg:64")
 
 
@@ -26,6 +29,7 @@ def install_double(home, kind="server"):
 def start(wine, app, line="tool", scenario="", **env):
     """Starts the launcher with the raw command line: the result and the record."""
     record = pathlib.Path(app.path(f"record-{scenario}.txt"))
+    record.unlink(missing_ok=True)  # the stand-in appends
     env.update(EMBARK_JVM_DOUBLE_RECORD=Wine.windows_path(record), EMBARK_JVM_DOUBLE_SCENARIO=scenario)
     result = wine.run_raw(ARCH, app.executable, line, cwd=BUILD_ROOT, extra_env=env)
     return result, record.read_text("latin-1").splitlines() if record.exists() else []
@@ -134,12 +138,13 @@ class VmUnderWine(unittest.TestCase):
                          ["call java/lang/System.setOut", "stream Both.log", "call java/lang/System.setErr", "stream Both.log"])
 
     def register(self, view, entries):
-        """Replaces the runtime keys of both vendors in the view by (entry name, home folder) pairs."""
-        for vendor in ("HKLM\\Software\\JavaSoft", "HKLM\\Software\\JRockit"):
-            self.wine.reg("delete", vendor, "/f", view)
+        """Replaces every vendor's runtime keys in the view by (key, home folder[, value]) entries: a key without a
+        root is below the JavaSoft runtime key of HKLM, and the value is "JavaHome" unless named."""
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as f:
-            f.write("REGEDIT4\r\n" + "".join(f'[HKEY_LOCAL_MACHINE\\{JRE}\\{name}]\r\n"JavaHome"="%s"\r\n'
-                                             % Wine.windows_path(home).replace("\\", "\\\\") for name, home in entries))
+            f.write("REGEDIT4\r\n" + "".join(f"[-{root}\\SOFTWARE\\{vendor}]\r\n" for root in ROOTS for vendor in VENDORS))
+            for key, home, value in (entry + ("JavaHome",) * (3 - len(entry)) for entry in entries):
+                key = key if key.startswith("HKEY") else f"HKEY_LOCAL_MACHINE\\{JRE}\\{key}"
+                f.write(f'[{key}]\r\n"{value}"="{Wine.windows_path(home).replace(chr(92), chr(92) * 2)}"\r\n')
         self.addCleanup(os.remove, f.name)
         self.assertEqual(self.wine.reg("import", Wine.windows_path(f.name), view).returncode, 0)
 
@@ -160,3 +165,43 @@ class VmUnderWine(unittest.TestCase):
                 self.register(VIEW, [(name, app.path(folder)) for name, folder in entries.items() if name])
                 result, record = start(self.wine, app)
                 self.assertEqual((result.code, record[:1]), (0, ["library " + libraries[chosen]]), result.stdout)
+
+    def test_modern_sources_after_the_classic_ones(self):
+        # (key, value, version): one runtime per source, each of its own version; JAVA_HOME's and SapMachine's from
+        # their release files; 31 is uninstalled, its folder gone.
+        lm, cu = "HKEY_LOCAL_MACHINE\\SOFTWARE\\", "HKEY_CURRENT_USER\\SOFTWARE\\"
+        sources = [(lm + "JavaSoft\\JDK\\30.1", "JavaHome", "30.1"), (lm + "JavaSoft\\JRE\\29.1", "JavaHome", "29.1"),
+                   (lm + "Eclipse Adoptium\\JDK\\28.0.1.1\\hotspot\\MSI", "Path", "28.0.1.1"),
+                   (cu + "AdoptOpenJDK\\JRE\\27.0.1.1\\openj9\\EXE", "Path", "27.0.1.1"),
+                   (lm + "Eclipse Foundation\\JDK\\26.0.1.1\\hotspot\\MSI", "Path", "26.0.1.1"),
+                   (cu + "Microsoft\\JDK\\25.0.1.1\\hotspot\\MSI", "Path", "25.0.1.1"),
+                   (lm + "Semeru\\JRE\\24.0.1.1\\openj9\\MSI", "Path", "24.0.1.1"),
+                   (lm + "Azul Systems\\Zulu\\zulu-23-jre", "InstallationPath", "23"),
+                   (cu + "BellSoft\\Liberica\\jdk-22", "InstallationPath", "22"), (lm + "SapMachine\\JDK\\ea", "JavaHome", "21.0.2"),
+                   ("JAVA_HOME", "", "20.0.1"), (lm + "JavaSoft\\JDK\\31", "JavaHome", None), ("1.6", "JavaHome", "1.6")]
+        app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
+        libraries, entries = {}, []
+        for i, (key, value, version) in enumerate(sources):
+            home = app.path(f"rt{i}")
+            if version:
+                libraries[version] = install_double(home)
+                app.write(f"rt{i}/release", f'JAVA_VERSION="{version}"\n' if key in ("JAVA_HOME", sources[9][0]) else "")
+            entries.append((key, home + "\\" * (value == "Path"), value))
+        self.register(VIEW, [entry for entry in entries if entry[0] != "JAVA_HOME"])
+        java_home = Wine.windows_path(app.path("rt10"))
+        for lines, chosen in [*((f"Minimum Version={v}\nMaximum Version={v}", v) for v in libraries if v != "1.6"),
+                              ("", "1.6"), ("JVM Source=only_JRE\nMinimum Version=20", "29.1"),
+                              ("Minimum Version=20\nModern Runtime Search=no", None)]:
+            with self.subTest(lines):
+                app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{lines}\n[Class Path]\nClass Path=app.jar\n")
+                result, record = start(self.wine, app, JAVA_HOME=java_home)
+                self.assertEqual((result.code, record[:1]), (0, [f"library {libraries[chosen]}"]) if chosen else (-1, []))
+        app.write_settings("[Java Runtime Environment]\nMain Class=App\nMinimum Version=30\n[Class Path]\nClass Path=app.jar\n")
+        result, _ = start(self.wine, app, JAVA_HOME=java_home, EMBARK_TRACE="1")
+        lines = result.stderr.splitlines()
+        said = [next((i for i, line in enumerate(lines) if line.startswith(f"embark: runtime {text}")), -1) for text in
+                (f"JAVA_HOME={java_home} (version 20.0.1): passed over, outside",
+                 "HKLM\\SOFTWARE\\JavaSoft\\JDK\\31 (version 31.0): passed over, folder gone",
+                 "HKLM\\SOFTWARE\\JavaSoft\\JDK\\30.1 (version 30.1) in ")]
+        self.assertTrue(0 <= said[0] < said[1] < said[2] and lines[said[2]].endswith(": taken"), result.stderr)
+
