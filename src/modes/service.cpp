@@ -41,8 +41,9 @@ uint32_t call_stop(void* argument) {
 // service's main and by the control handler, on two threads: under a lock.
 class ServiceRun {
 public:
-    ServiceRun(platform::System& system, platform::ServiceHost& host, ServiceContext& context)
-        : threads_(system.threads), host_(host), context_(context) {}
+    ServiceRun(platform::System& system, platform::ServiceHost& host, ServiceContext& context,
+               const Trace& trace)
+        : threads_(system.threads), host_(host), context_(context), trace_(trace) {}
 
     void main(const std::vector<std::string>& arguments) {
         if (!host_.register_control_handler(context_.service_name)) {
@@ -69,6 +70,8 @@ public:
             host_.report(state_, wait_hint_);
             return;
         }
+        trace_.line("service: stop requested, %s.stop() is called once the machine exists",
+                    {context_.main_class});
         state_ = ServiceState::stop_pending;
         wait_hint_ = stop_wait_hint_ms;
         if (host_.report(state_, wait_hint_)) {
@@ -92,6 +95,7 @@ private:
     platform::Threads& threads_;
     platform::ServiceHost& host_;
     ServiceContext& context_;
+    const Trace trace_; // a copy: the callbacks may outlive the start's messages
     platform::Lock lock_;
     ServiceState state_ = ServiceState::running; // reported first
     uint32_t wait_hint_ = 0;
@@ -121,7 +125,7 @@ int run_service_dispatcher(platform::System& system, const Messages& messages, S
     }
     // Shared with the callbacks: the service's main may still be returning
     // when the dispatcher has seen the service stop.
-    auto run = std::make_shared<ServiceRun>(system, *system.services, context);
+    auto run = std::make_shared<ServiceRun>(system, *system.services, context, messages.trace());
     platform::ServiceHost::Callbacks callbacks{
         [run](std::vector<std::string> arguments) { run->main(arguments); },
         [run](platform::ServiceControl code) { run->control(code); }};

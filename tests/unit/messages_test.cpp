@@ -16,6 +16,11 @@ TEST(MessagesTest, FormatFillsPlaceholdersInOrderAndErrorsAreOneWriteEach) {
     messages.print_error(messages.load(MessageId::jni_exception), messages.load(MessageId::create_vm_failed), "");
     EXPECT_EQ(fake.output, "Error: JNI exception: failed to create the Java VM\nReason: .\n \n");
     EXPECT_EQ(fake.writes, 1);
+    // Trace lines cut long texts in the middle, never inside a double-byte character.
+    const std::string a(94, 'a'), b(100, 'b');
+    EXPECT_EQ(shortened(a + "cc" + b, fake.code_page), a + "c ... " + b.substr(40));
+    EXPECT_EQ(shortened(a + "\x83\x41" + b, testing::FakeCodePage(true)), a + "\x83\x41 ... " + b.substr(40));
+    EXPECT_EQ(shortened(a + b.substr(34), fake.code_page), a + b.substr(34));
 }
 
 } // namespace embark
