@@ -94,8 +94,14 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
         return true;
     }
     for (SourceGroup group : {SourceGroup::classic, SourceGroup::modern}) {
-        if ((group == SourceGroup::classic || state.runtime.modern_search) &&
-            installed_runtime_search(system, trace, state.runtime, group, runtime_home,
+        // Read only now: a start that the classic sources serve pays nothing for the key.
+        if (group == SourceGroup::modern &&
+            !modern_runtime_search_from(
+                read_setting(system, settings_file, section::java_runtime, key::modern_search),
+                system.code_page)) {
+            break;
+        }
+        if (installed_runtime_search(system, trace, state.runtime, group, runtime_home,
                                      state.selected_runtime_version) &&
             take_library_below("installed runtime", runtime_home)) {
             return true;

@@ -223,8 +223,6 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     runtime.jvm_type = jvm_type_from(read(section::java_runtime, key::jvm_type));
     apply_jvm_source(read(section::java_runtime, key::jvm_source), runtime.preferences);
     apply_vm_provider(read(section::java_runtime, key::vm_provider), code_page, runtime.preferences);
-    runtime.modern_search =
-        modern_runtime_search_from(read(section::java_runtime, key::modern_search), code_page);
 
     std::string main_class = read(section::java_runtime, key::main_class);
     if (main_class.empty()) {

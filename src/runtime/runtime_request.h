@@ -48,7 +48,6 @@ struct RuntimeRequest {
     VersionRecord maximum_version;
     std::vector<std::string> preferred_versions;
     SearchPreferences preferences;
-    bool modern_search = true; // "Modern Runtime Search": the modern sources after the classic ones
 };
 
 // The text above the download link when no runtime fits the request.
