@@ -96,6 +96,13 @@ std::vector<std::string> subkey_names(platform::RegistryKey& key) {
     return names;
 }
 
+// Where a runtime was found, in two pieces: put together only for the trace.
+struct Origin {
+    std::string_view first;
+    std::string_view second;
+    std::string text() const { return std::string(first).append(second); }
+};
+
 class Scan {
 public:
     Scan(platform::System& system, const Trace& trace, const RuntimeRequest& request)
@@ -112,7 +119,8 @@ public:
         case SourceLayout::environment_variable:
             if (std::optional<std::string> home = system_.environment.get(source.location);
                 home && !home->empty()) {
-                consider_home(source, source.kind, std::string(source.location) + '=' + *home, *home, {});
+                const std::string variable = std::string(source.location) + '=';
+                consider_home(source, source.kind, {variable, *home}, *home, {});
             }
             break;
         case SourceLayout::runtime_folders: {
@@ -120,7 +128,7 @@ public:
             std::sort(names.begin(), names.end()); // a stable order, as the registry's
             for (const std::string& name : names) {
                 std::string home = source.location + (system_.paths.separator + name);
-                consider_home(source, source.kind, home, home, {});
+                consider_home(source, source.kind, {home, {}}, home, {});
             }
             break;
         }
@@ -154,9 +162,9 @@ private:
                 version = named_version;
             }
             if (!request_.preferences.searches(kind)) {
-                pass_over(root_name + entry, version, "not of the kind that \"JVM Source\" asks for");
+                pass_over({root_name, entry}, version, "not of the kind that \"JVM Source\" asks for");
             } else if (version && !within_range(*version)) {
-                pass_over(root_name + entry, version, "outside the version range"); // never opened
+                pass_over({root_name, entry}, version, "outside the version range"); // never opened
             } else if (source.layout == SourceLayout::version_subkeys) {
                 read_home(source, kind, root, entry, root_name, version);
             } else {
@@ -185,13 +193,13 @@ private:
         std::unique_ptr<platform::RegistryKey> key = system_.registry.open(root, entry);
         std::optional<std::string> data = key ? key->value(source.home_value) : std::nullopt;
         if (data && !data->empty()) {
-            consider_home(source, kind, root_name + entry, data->substr(0, data->find('\0')), version);
+            consider_home(source, kind, {root_name, entry}, data->substr(0, data->find('\0')), version);
         } else if (key) {
-            pass_over(root_name + entry, version, "no runtime folder in its value");
+            pass_over({root_name, entry}, version, "no runtime folder in its value");
         }
     }
 
-    void consider_home(const InstalledRuntimeSource& source, RuntimeKind kind, const std::string& origin,
+    void consider_home(const InstalledRuntimeSource& source, RuntimeKind kind, const Origin& origin,
                        std::string home, std::optional<VersionRecord> version) {
         const char separator = system_.paths.separator;
         if (home.empty() || home.back() != separator) {
@@ -229,7 +237,7 @@ private:
         candidate.has_server_vm = library.is_server;
         candidate.favoured = request_.preferences.favours(kind, source.vendor);
         if (trace_) {
-            candidate.origin = origin;
+            candidate.origin = origin.text();
         }
     }
 
@@ -237,17 +245,17 @@ private:
         return version_within_range(version, request_.minimum_version, request_.maximum_version);
     }
 
-    void pass_over(const std::string& origin, const std::optional<VersionRecord>& version,
+    void pass_over(const Origin& origin, const std::optional<VersionRecord>& version,
                    const char* reason) const {
         if (trace_) {
             trace_.line("runtime %s (version %s): passed over, %s",
-                        {origin, version ? format_version(*version) : "unknown", reason});
+                        {origin.text(), version ? format_version(*version) : "unknown", reason});
         }
     }
 
     // A folder that is gone is said so: uninstalls leave their keys behind.
-    void pass_over(const std::string& origin, const std::optional<VersionRecord>& version,
-                   const std::string& home, const char* reason) const {
+    void pass_over(const Origin& origin, const std::optional<VersionRecord>& version, const std::string& home,
+                   const char* reason) const {
         if (trace_) {
             bool gone = !system_.files.entry_exists(home.substr(0, home.size() - 1));
             pass_over(origin, version, gone ? "folder gone" : reason);
