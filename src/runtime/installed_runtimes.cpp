@@ -237,7 +237,8 @@ private:
         candidate.has_server_vm = library.is_server;
         candidate.favoured = request_.preferences.favours(kind, source.vendor);
         if (trace_) {
-            candidate.origin = origin.text();
+            trace_.line("runtime %s (version %s) in %s: fits",
+                        {origin.text(), format_version(candidate.version), candidate.runtime_home});
         }
     }
 
@@ -347,9 +348,8 @@ bool installed_runtime_search(platform::System& system, const Trace& trace, cons
             const char* verdict = i == pick ? "taken"
                 : preferred                 ? "passed over, not preferred"
                                             : "passed over, ordered after the one taken";
-            trace.line("runtime %s (version %s) in %s: %s",
-                       {candidates[i].origin, format_version(candidates[i].version),
-                        candidates[i].runtime_home, verdict});
+            trace.line("runtime in %s (version %s): %s",
+                       {candidates[i].runtime_home, format_version(candidates[i].version), verdict});
         }
     }
     runtime_home = candidates[pick].runtime_home;

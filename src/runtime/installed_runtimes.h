@@ -57,7 +57,6 @@ struct RuntimeCandidate {
     std::string runtime_home; // ends in a separator
     bool has_server_vm = false;
     bool favoured = false;
-    std::string origin; // where it was found: only filled while tracing
 };
 
 // Every accepted entry of the group's searched sources, in scanning order.

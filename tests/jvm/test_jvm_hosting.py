@@ -165,7 +165,8 @@ class JvmHosting(unittest.TestCase):
             if not trace:
                 self.assertEqual(lines, [])
                 continue
-            taken = lines.index(f"embark: runtime JAVA_HOME={home} (version 42.0.1) in {home}/: taken")
+            taken = lines.index(f"embark: runtime JAVA_HOME={home} (version 42.0.1) in {home}/: fits") + 1
+            self.assertEqual(lines[taken], f"embark: runtime in {home}/ (version 42.0.1): taken")
             passed = [i for i, line in enumerate(lines) if line.endswith("passed over, outside the version range")]
             none = lines.index("embark: classic installed runtimes: none fits")
             self.assertTrue(passed and max(passed) < none < taken < lines.index("embark: main class Probe"), result.stderr)

@@ -98,17 +98,20 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     };
     std::map<std::string, std::string> homes;
     Strings opened;
-    bool log_opens = true; // benchmarks open keys millions of times
+    bool log_opens = true;
     std::unique_ptr<platform::RegistryKey> open(platform::RegistryRoot root, Text key_path) override {
-        const std::string path = (root == platform::RegistryRoot::current_user ? "HKCU\\" : "") + key_path,
-                          below = path.back() == '\\' ? path : path + '\\';
+        std::string user_path; // no copy of a machine key's path: benchmarks open keys millions of times
+        const std::string& path = root == platform::RegistryRoot::current_user ? (user_path = "HKCU\\" + key_path) : key_path;
+        const size_t cut = path.size() + (path.back() != '\\');
         if (log_opens) opened.push_back(path);
         auto key = std::make_unique<Key>();
-        for (auto entry = homes.lower_bound(below); entry != homes.end() && entry->first.starts_with(below); ++entry) {
-            std::string name = entry->first.substr(below.size(), entry->first.find('\\', below.size()) - below.size());
+        auto entry = homes.lower_bound(path); // one walk of the map: the key's own value, then the keys below it
+        if (entry != homes.end() && entry->first == path) key->home = (entry++)->second;
+        for (; entry != homes.end() && entry->first.starts_with(path); ++entry) {
+            if (entry->first.size() <= cut || entry->first[cut - 1] != '\\') continue;
+            std::string name = entry->first.substr(cut, entry->first.find('\\', cut) - cut);
             if (key->names.empty() || key->names.back() != name) key->names.push_back(name);
         }
-        if (auto found = homes.find(path); found != homes.end()) key->home = found->second;
         return key->names.empty() && !key->home ? nullptr : std::move(key);
     }
     FakeCodePage code_page;

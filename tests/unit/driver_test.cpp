@@ -69,7 +69,8 @@ TEST(DriverTest, TraceSaysWhyEachRuntimeWasTakenOrPassedOver) {
         "embark: per-user settings file \\\\\\tool.ini (none)\nembark: private runtime beside the executable (the current "
         "directory): no VM library\nembark: " + key + "1.5 (version 1.5): passed over, outside the version range\n"
         "embark: " + key + "1.7 (version 1.7): passed over, folder gone\nembark: " + key + "1.8.0_40 (version 1.8.0.40) in "
-        "C:\\jre8\\: taken\nembark: installed runtime C:\\jre8\\: " + registered + "\n";
+        "C:\\jre8\\: fits\nembark: runtime in C:\\jre8\\ (version 1.8.0.40): taken\nembark: installed runtime C:\\jre8\\: "
+        + registered + "\n";
     struct Case { const char* variable; bool error_stream; std::string error_output, appended; };
     const Case cases[] = {{nullptr, true, "", ""}, {"", true, "", ""}, {"1", true, lines, ""}, {"1", false, "", ""},
                           {"C:\\t\\trace.log", false, "", lines}};
