@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from embark_harness import EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_native
+from embark_harness import COMMAND_TIMEOUT, EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_native
 
 JAVA_HOME = os.environ.get("EMBARK_JAVA_HOME", "/usr/lib/jvm/java-17-openjdk-amd64")
 JAVA_CLASSES = os.environ.get("EMBARK_JAVA_CLASSES", "")
@@ -170,6 +170,12 @@ class JvmHosting(unittest.TestCase):
             passed = [i for i, line in enumerate(lines) if line.endswith("passed over, outside the version range")]
             none = lines.index("embark: classic installed runtimes: none fits")
             self.assertTrue(passed and max(passed) < none < taken < lines.index("embark: main class Probe"), result.stderr)
+        # Without an error stream the lines go to the file that the variable names.
+        log = os.path.join(home, "trace.log")
+        subprocess.run([app.executable], env=dict(os.environ, JAVA_HOME=home, EMBARK_TRACE=log), check=True,
+                       stdout=subprocess.DEVNULL, preexec_fn=lambda: os.close(2), timeout=COMMAND_TIMEOUT)
+        with open(log) as f:
+            self.assertEqual(f.read().splitlines()[taken], lines[taken])
 
 
 if __name__ == "__main__":
