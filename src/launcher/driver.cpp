@@ -123,7 +123,7 @@ int run_step(platform::System& system, const Messages& messages, LauncherState& 
     if (state.gate.is_second_instance()) {
         return wait_for_first_instance(state.gate);
     }
-    prepare_environment(system, messages, state.vm_settings, state.vm_library_path, state.vm_options);
+    prepare_environment(system, state.vm_settings, state.vm_library_path, state.vm_options);
     if (!state.vm.load(system, messages, state.vm_library_path)) {
         return exit_failure_code;
     }

@@ -22,6 +22,9 @@ public:
     // The names of the folders in a folder, links to folders left out, in the
     // order the system lists them; empty when it cannot be read.
     virtual std::vector<std::string> subfolder_names(const std::string& folder) = 0;
+    // The names of the files in a folder (links to files included), in the
+    // order the system lists them; empty when it cannot be read.
+    virtual std::vector<std::string> file_names(const std::string& folder) = 0;
     // Adds the text at the end of the file, which is created when missing.
     virtual bool append(const std::string& path, std::string_view text) = 0;
 };

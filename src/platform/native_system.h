@@ -23,6 +23,7 @@ public:
     bool same_file(const std::string& a, const std::string& b) override;
     std::string read_start(const std::string& path, size_t size) override;
     std::vector<std::string> subfolder_names(const std::string& folder) override;
+    std::vector<std::string> file_names(const std::string& folder) override;
     bool append(const std::string& path, std::string_view text) override;
 };
 

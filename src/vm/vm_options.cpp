@@ -1,5 +1,6 @@
 #include "vm/vm_options.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "core/ansi_text.h"
@@ -182,7 +183,7 @@ std::string remove_components(std::string_view path, int count, char separator,
     return std::string(rest);
 }
 
-void prepare_environment(platform::System& system, const Messages& messages, const VmSettings& settings,
+void prepare_environment(platform::System& system, const VmSettings& settings,
                          const std::string& vm_library_path, VmOptions& options) {
     const char separator = system.paths.separator;
     const char list_separator = system.paths.list_separator;
@@ -192,14 +193,21 @@ void prepare_environment(platform::System& system, const Messages& messages, con
 
     system.environment.set("JX_JVM_PATH", library);
     system.environment.set("JX_JVM_HOME", home);
+    // The executable's folder without its separator, set before any value is
+    // expanded: settings name the files beside the executable with it, from
+    // whatever folder the start was made.
+    std::string executable_folder;
+    if (platform::Expected<std::string> executable = system.process.executable_path()) {
+        size_t last = find_last_char(*executable, separator, system.code_page);
+        executable_folder = last == npos ? std::string() : executable->substr(0, last + 1);
+    }
+    std::string application_folder = executable_folder;
+    if (!application_folder.empty()) {
+        application_folder.pop_back();
+    }
+    system.environment.set("EMBARK_APP_DIR", application_folder);
 
     if (!settings.library_path.empty()) {
-        std::string executable;
-        std::string executable_folder;
-        if (executable_path(system, messages, executable)) {
-            size_t last = find_last_char(executable, separator, system.code_page);
-            executable_folder = last == npos ? std::string() : executable.substr(0, last + 1);
-        }
         // The pieces are joined with the list separator where they would
         // otherwise run into each other and form a folder name that exists nowhere.
         std::string library_path = settings.library_path;
@@ -235,7 +243,11 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
         messages.print_error(messages.load(MessageId::no_class_path));
         return false;
     }
-    std::vector<std::string> options{"-Djava.class.path=" + settings.class_path};
+    // References first, so that a wildcard may follow one: %EMBARK_APP_DIR%/lib/*.
+    std::vector<std::string> options;
+    assembled.options.push_back(
+        "-Djava.class.path=" +
+        expand_class_path_wildcards(system, system.environment.expand(settings.class_path)));
 
     for (const std::string& token : split_vm_parameters(settings.parameters)) {
         std::string option = remove_quotes(token);
@@ -254,6 +266,46 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
         assembled.options.push_back(system.environment.expand(option));
     }
     return true;
+}
+
+std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path) {
+    const char list_separator = system.paths.list_separator;
+    auto is_separator = [&](char c) { return c == system.paths.separator || c == '/'; };
+    std::string expanded;
+    for (size_t start = 0; start <= class_path.size();) {
+        size_t end = find_char(class_path, list_separator, start, system.code_page);
+        end = end == npos ? class_path.size() : end;
+        std::string_view entry(class_path.data() + start, end - start);
+        start = end + 1;
+        // The last character, and the one before it, found by a walk: a trail byte is never taken for either.
+        size_t last = npos;
+        size_t before_last = npos;
+        for (size_t i = 0; i < entry.size(); i = next_char(entry, i, system.code_page)) {
+            before_last = last;
+            last = i;
+        }
+        bool wildcard = last != npos && last == entry.size() - 1 && entry[last] == '*' &&
+            (before_last == npos || (before_last == last - 1 && is_separator(entry[before_last])));
+        if (!wildcard) {
+            expanded.append(entry).push_back(list_separator);
+            continue;
+        }
+        // The folder with its separator, or empty for the current folder.
+        std::string_view folder = entry.substr(0, last);
+        std::string listed = folder.size() <= 1 ? std::string(folder.empty() ? "." : folder)
+                                                : std::string(folder.substr(0, last - 1));
+        std::vector<std::string> names = system.files.file_names(listed);
+        std::sort(names.begin(), names.end()); // as java -cp lists them: in byte order
+        for (const std::string& name : names) {
+            if (name.size() > 4 && (name.ends_with(".jar") || name.ends_with(".JAR"))) {
+                expanded.append(folder).append(name).push_back(list_separator);
+            }
+        }
+    }
+    if (!expanded.empty()) {
+        expanded.pop_back();
+    }
+    return expanded;
 }
 
 } // namespace embark

@@ -36,6 +36,11 @@ struct VmOptions {
 // stretches; a leading blank gives an empty first token.
 std::vector<std::string> split_vm_parameters(std::string_view text);
 
+// Every class path entry whose last element is "*" stands for the .jar and
+// .JAR files of its folder, in byte order of their names (none for a folder
+// without any); "*" anywhere else stays as written.
+std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path);
+
 // Removes each pair of double quotes; a doubled closing quote leaves one quote.
 std::string remove_quotes(std::string_view token);
 
@@ -63,7 +68,7 @@ std::string remove_components(std::string_view path, int count, char separator,
                               const platform::CodePage& code_page);
 
 // JX_JVM_PATH, JX_JVM_HOME, the library path option and the search path.
-void prepare_environment(platform::System& system, const Messages& messages, const VmSettings& settings,
+void prepare_environment(platform::System& system, const VmSettings& settings,
                          const std::string& vm_library_path, VmOptions& options);
 // The class path option and the parameters; false, after reporting it, when
 // there is no class path.

@@ -178,5 +178,18 @@ class JvmHosting(unittest.TestCase):
             self.assertEqual(f.read().splitlines()[taken], lines[taken])
 
 
+    def test_class_path_wildcards_beside_the_executable_from_another_folder(self):
+        app = AppFolder(self, linux_launcher(), "app")
+        lib = app.path("lib")
+        os.makedirs(lib + "/empty")
+        for jar, member in (("probe.JAR", "Probe.class"), ("a.jar", "Hello.class")):
+            subprocess.run([JAVA_HOME + "/bin/jar", "cf", f"{lib}/{jar}", "-C", JAVA_CLASSES, member], check=True)
+        app.write("lib/notes.txt", "not a jar")
+        app.write_settings(f"[Java Runtime Environment]\nMain Class=Probe\nJRE Path={JAVA_HOME}\n"
+                           "[Class Path]\nClass Path=%EMBARK_APP_DIR%/lib/*:%EMBARK_APP_DIR%/lib/empty/*\n")
+        result = run_native(app.executable, cwd="/", env=dict(os.environ, EMBARK_APP_DIR="/elsewhere", EMBARK_TRACE="1"))
+        self.assertEqual((result.code, properties(result.stdout)["cwd"]), (0, "/"), result.stderr)
+        self.assertIn(f"embark: VM option -Djava.class.path={lib}/a.jar:{lib}/probe.JAR", result.stderr.splitlines())
+
 if __name__ == "__main__":
     unittest.main()

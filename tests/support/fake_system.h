@@ -47,8 +47,9 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     void set_current_directory(Text path) override { made_current.push_back(path); }
     bool same_file(Text a, Text b) override { return a == b; }
     std::string read_start(Text path, size_t size) override { return files.count(path) ? files[path].substr(0, size) : ""; }
-    std::map<std::string, Strings> folders; // folder -> its subfolders
+    std::map<std::string, Strings> folders, folder_files; // folder -> its subfolders, its files
     Strings subfolder_names(Text folder) override { return folders[folder]; }
+    Strings file_names(Text folder) override { return folder_files[folder]; }
     std::string appended; // by every append, whatever the file
     bool append(Text, std::string_view text) override { return appended += text, true; }
     std::string executable = "C:\\Apps\\tool.exe";

@@ -59,7 +59,7 @@ TEST(VmOptionsTest, EnvironmentAndOptionsOfTheRuntime) {
         fake.variables = {{"Path", "C:\\W"}, {"TEMP", "C:\\Tmp"}, {"OPTS", "-Xms1m -Xmx50P"}};
         VmSettings settings{"App", "%TEMP%\\a.jar", parameters, "", "", system_path, library_path};
         VmOptions vm;
-        prepare_environment(fake.system, Messages(fake.system), settings, dll, vm);
+        prepare_environment(fake.system, settings, dll, vm);
         ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), settings, vm));
         EXPECT_EQ(vm.options, options);
         EXPECT_EQ(vm.java_thread_stack_size, stack_size);
@@ -69,4 +69,21 @@ TEST(VmOptionsTest, EnvironmentAndOptionsOfTheRuntime) {
     }
 }
 
+
+TEST(VmOptionsTest, ClassPathWildcardsAfterTheApplicationFolder) {
+    testing::FakeSystem fake;
+    fake.code_page.double_byte = true, fake.variables["EMBARK_APP_DIR"] = "C:\\Caller"; // replaced
+    fake.folder_files = {{"C:\\Apps\\lib", {"b.jar", "A.JAR", "c.txt", ".jar", "d.jarx"}}, {".", {"x.jar"}}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"%EMBARK_APP_DIR%\\lib\\*", "C:\\Apps\\lib\\A.JAR;C:\\Apps\\lib\\b.jar"}, {"a.jar;%EMBARK_APP_DIR%/none/*;*", "a.jar;x.jar"},
+        {"lib*;lib\\*.jar;;lib\x95\\*", "lib*;lib\\*.jar;;lib\x95\\*"}}; // 0x95 0x5C: one character, no separator
+    for (const auto& [class_path, expanded] : cases) {
+        const VmSettings settings{"App", class_path, "", "", "", "", ""};
+        VmOptions vm;
+        prepare_environment(fake.system, settings, "C:\\J\\bin\\client\\jvm.dll", vm);
+        ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), settings, vm));
+        EXPECT_EQ(vm.options, Strings{std::string("-Djava.class.path=") + expanded});
+    }
+    EXPECT_EQ(fake.variables["EMBARK_APP_DIR"], "C:\\Apps");
+}
 } // namespace embark

@@ -132,6 +132,14 @@ class VmUnderWine(unittest.TestCase):
         self.assertEqual((result.code, options[1:]), (0, [f"-Djava.class.path=C:\\libs\\{libraries}", percents,
                                                            "-Dundefined=%EMBARK_UNSET%"]))
 
+    def test_class_path_wildcards_beside_the_executable(self):
+        app = self.app(class_path="%EMBARK_APP_DIR%\\lib\\*;%EMBARK_APP_DIR%\\none\\*;x*.jar")
+        for name in ("b.jar", "A.JAR", "c.txt", "sub/d.jar"):
+            app.write(f"lib/{name}", "")
+        _, record = start(self.wine, app, EMBARK_APP_DIR="C:\\caller")
+        lib = Wine.windows_path(app.path("lib"))
+        self.assertIn(f"option -Djava.class.path={lib}\\A.JAR;{lib}\\b.jar;x*.jar", record)
+
     def test_one_file_for_both_streams_is_opened_once(self):
         _, record = start(self.wine, self.app(extra="Output File=Both.log\nError File=.\\logs\\..\\BOTH.LOG\n"))
         self.assertEqual([line for line in record if line.startswith(("call java/lang/System.set", "stream "))],

@@ -49,7 +49,13 @@ std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
     return bytes;
 }
 
-std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+namespace {
+
+// The entries of a folder that `keep` takes by their status: lstat's for
+// folders, so that links to folders are left out; stat's for files, so that
+// links to files count.
+template <typename Keep>
+std::vector<std::string> entries_of(const std::string& folder, bool follow_links, Keep keep) {
     std::vector<std::string> names;
     posix::UniqueDirectory directory(::opendir(folder.c_str()));
     while (directory) {
@@ -58,13 +64,25 @@ std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& fo
             break;
         }
         std::string_view name = entry->d_name;
+        const std::string path = folder + '/' + entry->d_name;
         struct stat status;
-        if (name != "." && name != ".." && ::lstat((folder + '/' + entry->d_name).c_str(), &status) == 0 &&
-            S_ISDIR(status.st_mode)) {
+        if (name != "." && name != ".." &&
+            (follow_links ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status)) == 0 &&
+            keep(status.st_mode)) {
             names.emplace_back(name);
         }
     }
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+    return entries_of(folder, false, [](mode_t mode) { return S_ISDIR(mode); });
+}
+
+std::vector<std::string> NativeFileSystem::file_names(const std::string& folder) {
+    return entries_of(folder, true, [](mode_t mode) { return S_ISREG(mode); });
 }
 
 bool NativeFileSystem::append(const std::string& path, std::string_view text) {

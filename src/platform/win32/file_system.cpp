@@ -69,19 +69,31 @@ std::string NativeFileSystem::read_start(const std::string& path, size_t size) {
     return bytes;
 }
 
-std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+namespace {
+
+// The entries of a folder whose attributes, masked, equal `wanted`.
+std::vector<std::string> entries_of(const std::string& folder, DWORD mask, DWORD wanted) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     win32::UniqueFindHandle search(::FindFirstFileA((folder + "\\*").c_str(), &found));
     for (bool more = static_cast<bool>(search); more; more = ::FindNextFileA(search.get(), &found) != FALSE) {
         std::string_view name = found.cFileName;
-        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-                FILE_ATTRIBUTE_DIRECTORY &&
-            name != "." && name != "..") {
+        if ((found.dwFileAttributes & mask) == wanted && name != "." && name != "..") {
             names.emplace_back(name);
         }
     }
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> NativeFileSystem::subfolder_names(const std::string& folder) {
+    return entries_of(folder, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT,
+                      FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> NativeFileSystem::file_names(const std::string& folder) {
+    return entries_of(folder, FILE_ATTRIBUTE_DIRECTORY, 0);
 }
 
 bool NativeFileSystem::append(const std::string& path, std::string_view text) {
