@@ -110,7 +110,9 @@ std::string format_version(const VersionRecord& version) {
     if (last < 0) {
         return "0.0.0.0";
     }
-    if (last == 0) {
+    // At least two components, unless the second is a maximum's fill that
+    // nobody wrote: "Maximum Version=11" reads "11", not "11.65535".
+    if (last == 0 && !(version.count < 2 && version.components[1] == maximum_fill)) {
         last = 1;
     }
     std::string text;

@@ -36,7 +36,8 @@ bool version_within_range(const VersionRecord& version, const VersionRecord& min
                           const VersionRecord& maximum);
 // All four components 0, or all four 65535.
 bool version_is_unset(const VersionRecord& version);
-// At least two components, up to the last that is neither 0 nor 65535: 1.6, 1.6.0.20.
+// At least two components (unless the second is an unwritten 65535 fill),
+// up to the last that is neither 0 nor 65535: 1.6, 1.6.0.20, 11 for a maximum of 11.
 std::string format_version(const VersionRecord& version);
 // "latest version", "minimum version 1.5", "version between 1.5 and 1.6" ...
 std::string requirement_text(const Messages& messages, const VersionRecord& minimum,

@@ -8,11 +8,14 @@ namespace embark {
 int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows,
                                 const Messages& messages, const std::string& message, JvmType jvm_type,
                                 bool attended, RuntimeChoice& choice) {
-    if (!windows.available() || !attended) {
+    // Where nobody can see the dialog, or it cannot be created (no desktop:
+    // a remote shell, Server Core), the message is printed instead.
+    int result =
+        windows.available() && attended ? windows.show(system, message, jvm_type, choice) : dialog_failed;
+    if (result == dialog_failed) {
         messages.print_error(message + " " + java_download_address);
-        return dialog_failed;
     }
-    return windows.show(system, message, jvm_type, choice);
+    return result;
 }
 
 } // namespace embark

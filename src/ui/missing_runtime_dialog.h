@@ -23,8 +23,8 @@ class MissingRuntimeWindows;
 
 // Shows the dialog modally; dialog_ok with the user's choice, anything else
 // when it was cancelled, closed or could not be created. Where there are no
-// windows, or nobody would see one (a service), the message and the download
-// address are printed as an error line instead.
+// windows, nobody would see one (a service) or it could not be created, the
+// message and the download address are printed as an error line.
 int show_missing_runtime_dialog(platform::System& system, MissingRuntimeWindows& windows,
                                 const Messages& messages, const std::string& message, JvmType jvm_type,
                                 bool attended, RuntimeChoice& choice);

@@ -21,7 +21,7 @@ TEST(DriverTest, StartsThatFindNoRuntime) {
         {.settings = "", .output = "", .executable = "C:\\Apps\\tool"}, // no dot in the path: no settings file name
         {.settings = "", .output = "Error: Windows exception: failed to get the module path (errno = -2147467259).\n \n",
          .error = 0x80004005ul},
-        {"JVM Type=server", ""}, // the registry's 1.6 has a client VM only
+        {"JVM Type=server", no_runtime + "with a server JVM (latest version)" + from}, // 1.6: a client VM; no dialog made
         {"JVM Type=server", no_runtime + "with a server JVM (latest version)" + from, false},
         {"JVM Type=server\n[Application]\nApplication Type=service", // no dialog
          no_runtime + "with a server JVM (latest version)" + from},

@@ -53,6 +53,10 @@ TEST(VersionTest, PreferenceRangeAndRequirementLookAtTheComponents) {
     EXPECT_EQ(requirement_text(messages, minimum_version_from("1.5", page), maximum_version_from("any", page)),
               "minimum version 1.5");
     EXPECT_EQ(requirement_text(messages, version("1.6.0.0"), version("1.6.0.0")), "version 1.6 is required");
+    // A fill the user did not write is not shown; one written is.
+    EXPECT_EQ(requirement_text(messages, minimum_version_from("11", page), maximum_version_from("11", page)),
+              "version between 11.0 and 11");
+    EXPECT_EQ(requirement_text(messages, {}, maximum_version_from("11.65535", page)), "maximum version 11.65535");
 }
 
 } // namespace

@@ -204,6 +204,9 @@ class VmUnderWine(unittest.TestCase):
                 app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{lines}\n[Class Path]\nClass Path=app.jar\n")
                 result, record = start(self.wine, app, JAVA_HOME=java_home)
                 self.assertEqual((result.code, record[:1]), (0, [f"library {libraries[chosen]}"]) if chosen else (-1, []))
+        # Without a desktop the dialog cannot be made: the message is printed instead, as on Linux.
+        self.assertEqual(result.stdout, "Error: The Java Runtime Environment (JRE) was not found. Please  download and "
+                         "install a JRE (minimum version 20.0) from: https://adoptium.net/temurin/releases/ \n")
         app.write_settings("[Java Runtime Environment]\nMain Class=App\nMinimum Version=30\n[Class Path]\nClass Path=app.jar\n")
         result, _ = start(self.wine, app, JAVA_HOME=java_home, EMBARK_TRACE="1")
         lines = result.stderr.splitlines()
