@@ -196,14 +196,12 @@ void prepare_environment(platform::System& system, const VmSettings& settings,
     // The executable's folder without its separator, set before any value is
     // expanded: settings name the files beside the executable with it, from
     // whatever folder the start was made.
-    std::string executable_folder;
+    std::string executable_folder; // with its separator
+    std::string application_folder;
     if (platform::Expected<std::string> executable = system.process.executable_path()) {
         size_t last = find_last_char(*executable, separator, system.code_page);
         executable_folder = last == npos ? std::string() : executable->substr(0, last + 1);
-    }
-    std::string application_folder = executable_folder;
-    if (!application_folder.empty()) {
-        application_folder.pop_back();
+        application_folder = working_directory_for(*executable, separator, system.code_page);
     }
     system.environment.set("EMBARK_APP_DIR", application_folder);
 
@@ -269,6 +267,9 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
 }
 
 std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path) {
+    if (class_path.find('*') == npos) {
+        return class_path; // the common case, walked no further (no trail byte is a '*')
+    }
     const char list_separator = system.paths.list_separator;
     auto is_separator = [&](char c) { return c == system.paths.separator || c == '/'; };
     std::string expanded;
