@@ -63,14 +63,15 @@ void search_and_select(benchmark::State& state, std::vector<std::string> preferr
     // The newest runtime is the one chosen; anything else means the setup is wrong.
     std::string home;
     embark::VersionRecord version;
-    if (!embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version) ||
+    std::string other; // a library for another processor: none here
+    if (!embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version, other) ||
         home != runtime_folder(n - 1) + "\\") {
         state.SkipWithError("the search did not choose the newest runtime");
         return;
     }
 
     for (auto _ : state) {
-        bool found = embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version);
+        bool found = embark::installed_runtime_search(platform.system, trace, request, embark::SourceGroup::classic, home, version, other);
         benchmark::DoNotOptimize(found);
         benchmark::DoNotOptimize(home.data());
         benchmark::ClobberMemory();

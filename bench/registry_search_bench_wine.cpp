@@ -36,9 +36,10 @@ int main(int argc, char** argv) {
 
     std::string home;
     embark::VersionRecord version;
+    std::string other; // a library for another processor: none here
     bool found = false;
     double first_us = bench::time_once(
-        [&] { found = embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version); });
+        [&] { found = embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version, other); });
     if (!found) {
         std::fprintf(stderr, "registry_search_bench_wine: no runtime found in the registry\n");
         return 1;
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     size_t candidates = embark::scan_installed_runtimes(system, trace, request, embark::SourceGroup::classic).size();
 
     std::vector<double> samples = bench::time_runs(
-        runs, [&] { embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version); });
+        runs, [&] { embark::installed_runtime_search(system, trace, request, embark::SourceGroup::classic, home, version, other); });
 
     std::printf("registry_search_bench_wine: registry search and selection, %ld runs\n", runs);
     std::printf("candidates: %zu, chosen: %s (%s)\n", candidates, home.c_str(),

@@ -33,6 +33,9 @@
 #define EMBARK_MSG_REASON_EXISTS "VM already created"
 #define EMBARK_MSG_REASON_INVALID "invalid arguments"
 #define EMBARK_MSG_NOT_STARTED_AS_SERVICE "This program runs as a Windows service: install it with sc create and start it with sc start, not from a console."
+#define EMBARK_MSG_CLASS_PATH_ENTRY_NOT_FOUND "Class path entry not found: %s"
+#define EMBARK_MSG_CLASS_NEEDS_NEWER_JAVA "The class needs Java %d; the runtime is Java %d."
+#define EMBARK_MSG_LIBRARY_FOR_OTHER_PROCESSOR "%s is built for another processor: a 32-bit launcher needs a 32-bit Java, a 64-bit launcher a 64-bit Java."
 
 /* id, text: expanded by the string table and by the POSIX catalogue. */
 #define EMBARK_MESSAGE_CATALOGUE(ENTRY) \
@@ -61,7 +64,10 @@
     ENTRY(228, EMBARK_MSG_REASON_NO_MEMORY) \
     ENTRY(229, EMBARK_MSG_REASON_EXISTS) \
     ENTRY(230, EMBARK_MSG_REASON_INVALID) \
-    ENTRY(231, EMBARK_MSG_NOT_STARTED_AS_SERVICE)
+    ENTRY(231, EMBARK_MSG_NOT_STARTED_AS_SERVICE) \
+    ENTRY(232, EMBARK_MSG_CLASS_PATH_ENTRY_NOT_FOUND) \
+    ENTRY(233, EMBARK_MSG_CLASS_NEEDS_NEWER_JAVA) \
+    ENTRY(234, EMBARK_MSG_LIBRARY_FOR_OTHER_PROCESSOR)
 /* clang-format on */
 
 #endif

@@ -26,4 +26,8 @@ void Messages::print_error(std::string_view format, const FormatArgument& first,
     print_error(format_message(format, {first, second}));
 }
 
+void Messages::print_hint(MessageId id, std::initializer_list<FormatArgument> arguments) const {
+    system_.console.write(load_and_format(id, arguments) + "\n");
+}
+
 } // namespace embark

@@ -39,6 +39,9 @@ enum class MessageId : unsigned {
     reason_exists = 229,
     reason_invalid = 230,
     not_started_as_service = 231,
+    class_path_entry_not_found = 232,
+    class_needs_newer_java = 233,
+    library_for_other_processor = 234,
 };
 
 class Messages {
@@ -55,6 +58,9 @@ public:
     void print_error(std::string_view format, const FormatArgument& argument) const;
     void print_error(std::string_view format, const FormatArgument& first,
                      const FormatArgument& second) const;
+
+    // A line after an error that says what to do about it, on the same stream.
+    void print_hint(MessageId id, std::initializer_list<FormatArgument> arguments) const;
 
     // The start's decisions, when asked for: beside the error lines, never instead of them.
     const Trace& trace() const { return trace_; }

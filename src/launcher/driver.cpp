@@ -75,11 +75,21 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
 
     // Runtime discovery: the first source whose folder holds a VM library wins.
     const Trace& trace = messages.trace();
+    std::string other_machine_library; // the first passed over, for the hint when none fits
     auto take_library_below = [&](const char* source, const std::string& runtime_home) {
-        state.vm_library_path = find_vm_library(system, runtime_home, state.runtime.jvm_type).path;
-        trace.line("%s %s: %s",
+        VmLibrary library = find_vm_library(system, runtime_home, state.runtime.jvm_type);
+        trace.line("%s %s: %s%s",
                    {source, runtime_home.empty() ? "(the current directory)" : runtime_home,
-                    state.vm_library_path.empty() ? "no VM library" : state.vm_library_path});
+                    library.path.empty() && !library.other_machine_path.empty()
+                        ? "no VM library for this processor, passed over "
+                        : "",
+                    !library.path.empty()                    ? library.path
+                        : library.other_machine_path.empty() ? std::string("no VM library")
+                                                             : library.other_machine_path});
+        state.vm_library_path = std::move(library.path);
+        if (other_machine_library.empty()) {
+            other_machine_library = std::move(library.other_machine_path);
+        }
         return !state.vm_library_path.empty();
     };
     std::string runtime_home;
@@ -102,7 +112,7 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
             break;
         }
         if (installed_runtime_search(system, trace, state.runtime, group, runtime_home,
-                                     state.selected_runtime_version) &&
+                                     state.selected_runtime_version, other_machine_library) &&
             take_library_below("installed runtime", runtime_home)) {
             return true;
         }
@@ -112,6 +122,9 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     RuntimeChoice choice;
     if (show_missing_runtime_dialog(system, windows, messages, message, state.runtime.jvm_type,
                                     !state.service, choice) != dialog_ok) {
+        if (!other_machine_library.empty()) {
+            messages.print_hint(MessageId::library_for_other_processor, {other_machine_library});
+        }
         return false;
     }
     state.vm_library_path = choice.vm_library_path;

@@ -175,6 +175,37 @@ bool override_working_dir_from(std::string_view value, const platform::CodePage&
     return equals_ignoring_case(value, "Yes", code_page);
 }
 
+namespace {
+
+// Names in the trace the keys of the launcher's sections that it does not
+// read, typing errors most likely; other tools' keys may stand there too.
+void trace_unknown_keys(platform::System& system, const Trace& trace, const std::string& file) {
+    using Known = std::pair<std::string_view, const char*>;
+    static const Known known[] = {
+        {section::java_runtime, key::main_class},         {section::java_runtime, key::vm_parameters},
+        {section::java_runtime, key::minimum_version},    {section::java_runtime, key::maximum_version},
+        {section::java_runtime, key::preferred_versions}, {section::java_runtime, key::jre_path},
+        {section::java_runtime, key::jvm_type},           {section::java_runtime, key::jvm_source},
+        {section::java_runtime, key::vm_provider},        {section::java_runtime, key::modern_search},
+        {section::java_runtime, key::system_path},        {section::java_runtime, key::library_path},
+        {section::class_path, key::class_path},           {section::application, key::application_type},
+        {section::application, key::single_instance},     {section::application, key::override_working_dir},
+        {section::application, key::output_file},         {section::application, key::error_file},
+    };
+    for (const char* checked : {section::java_runtime, section::class_path, section::application}) {
+        for (const std::string& name : system.profiles.key_names(file, checked)) {
+            if (std::none_of(std::begin(known), std::end(known), [&](const Known& entry) {
+                    return entry.first == checked &&
+                        equals_ignoring_case(name, entry.second, system.code_page);
+                })) {
+                trace.line("settings: unknown key \"%s\" in [%s], not read", {name, checked});
+            }
+        }
+    }
+}
+
+} // namespace
+
 GateSettings read_gate_settings(platform::System& system, const std::string& file) {
     return {read_setting(system, file, section::application, key::application_type),
             read_setting(system, file, section::application, key::single_instance)};
@@ -188,6 +219,7 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     const platform::CodePage& code_page = system.code_page;
     if (const Trace& trace = messages.trace()) {
         trace.line("settings file %s%s", {file, system.files.entry_exists(file) ? "" : " (none)"});
+        trace_unknown_keys(system, trace, file);
     }
 
     RuntimeRequest& runtime = state.runtime;

@@ -219,6 +219,20 @@ std::optional<std::string> find_value(std::string_view contents, std::string_vie
     return std::nullopt;
 }
 
+std::vector<std::string> key_names(std::string_view contents, std::string_view section) {
+    std::vector<Line> lines = split_lines(contents, text_start(contents));
+    std::vector<std::string> names;
+    if (auto span = find_section(lines, trim(section))) {
+        for (size_t i = span->first; i < span->last; ++i) {
+            KeyLine entry = key_line(lines[i].text);
+            if (entry.value && !entry.name.empty() && entry.name.front() != ';') {
+                names.emplace_back(entry.name);
+            }
+        }
+    }
+    return names;
+}
+
 std::string set_value(std::string_view contents, std::string_view section, std::string_view key,
                       std::string_view value) {
     section = trim(section);

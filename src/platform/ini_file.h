@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace embark::ini {
 
@@ -19,6 +20,10 @@ std::string decode_file_text(std::string contents);
 // section, the key, or the key's "=" is missing.
 std::optional<std::string> find_value(std::string_view contents, std::string_view section,
                                       std::string_view key);
+
+// The names of the keys of the first section named `section`, in file order;
+// lines without "=" and comments (";") name none.
+std::vector<std::string> key_names(std::string_view contents, std::string_view section);
 
 // The contents with `key` set to `value` in the first section named `section`.
 // The rest of the text is kept byte for byte; a missing key is added at the

@@ -141,6 +141,7 @@ public:
     }
 
     std::vector<RuntimeCandidate> candidates;
+    std::string other_machine_library; // the first passed over for its processor
 
 private:
     void search_registry(const InstalledRuntimeSource& source, platform::RegistryRoot root) {
@@ -224,8 +225,19 @@ private:
         std::string runtime_home = kind == jdk ? home + "jre" + separator : home;
         VmLibrary library = find_vm_library(system_, runtime_home, jvm_type);
         if (library.path.empty() && kind == jdk) {
+            std::string other_machine_path = std::move(library.other_machine_path);
             runtime_home = home;
             library = find_vm_library(system_, runtime_home, jvm_type);
+            if (library.other_machine_path.empty()) {
+                library.other_machine_path = std::move(other_machine_path);
+            }
+        }
+        if (library.path.empty() && !library.other_machine_path.empty()) {
+            if (other_machine_library.empty()) {
+                other_machine_library = library.other_machine_path;
+            }
+            pass_over(origin, version, "VM library built for another processor");
+            return;
         }
         if (library.path.empty()) {
             pass_over(origin, version, home, "no VM library of the requested type");
@@ -294,16 +306,25 @@ std::span<const InstalledRuntimeSource> installed_runtime_sources() {
     return sources;
 }
 
-std::vector<RuntimeCandidate> scan_installed_runtimes(platform::System& system, const Trace& trace,
-                                                      const RuntimeRequest& request, SourceGroup group,
-                                                      std::span<const InstalledRuntimeSource> sources) {
+namespace {
+
+Scan scan_group(platform::System& system, const Trace& trace, const RuntimeRequest& request,
+                SourceGroup group, std::span<const InstalledRuntimeSource> sources) {
     Scan scan(system, trace, request);
     for (const InstalledRuntimeSource& source : sources) {
         if (source.group == group) {
             scan.search(source);
         }
     }
-    return std::move(scan.candidates);
+    return scan;
+}
+
+} // namespace
+
+std::vector<RuntimeCandidate> scan_installed_runtimes(platform::System& system, const Trace& trace,
+                                                      const RuntimeRequest& request, SourceGroup group,
+                                                      std::span<const InstalledRuntimeSource> sources) {
+    return scan_group(system, trace, request, group, sources).candidates;
 }
 
 void order_candidates(std::vector<RuntimeCandidate>& candidates, bool both_kinds_accepted, JvmType jvm_type) {
@@ -333,8 +354,13 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
 }
 
 bool installed_runtime_search(platform::System& system, const Trace& trace, const RuntimeRequest& request,
-                              SourceGroup group, std::string& runtime_home, VersionRecord& selected_version) {
-    std::vector<RuntimeCandidate> candidates = scan_installed_runtimes(system, trace, request, group);
+                              SourceGroup group, std::string& runtime_home, VersionRecord& selected_version,
+                              std::string& other_machine_library) {
+    Scan scan = scan_group(system, trace, request, group, installed_runtime_sources());
+    std::vector<RuntimeCandidate>& candidates = scan.candidates;
+    if (other_machine_library.empty()) {
+        other_machine_library = std::move(scan.other_machine_library);
+    }
     if (candidates.empty()) {
         trace.line("%s installed runtimes: none fits",
                    {group == SourceGroup::classic ? "classic" : "modern"});

@@ -76,8 +76,11 @@ std::optional<RuntimeCandidate> pick_candidate(std::vector<RuntimeCandidate> can
                                                bool both_kinds_accepted, JvmType jvm_type,
                                                const platform::CodePage& code_page);
 
-// The scan of one group and the pick; false, with nothing changed, when no entry fits.
+// The scan of one group and the pick; false, with nothing changed, when no
+// entry fits. A VM library passed over because it is built for another
+// processor is noted in `other_machine_library` unless one is noted already.
 bool installed_runtime_search(platform::System& system, const Trace& trace, const RuntimeRequest& request,
-                              SourceGroup group, std::string& runtime_home, VersionRecord& selected_version);
+                              SourceGroup group, std::string& runtime_home, VersionRecord& selected_version,
+                              std::string& other_machine_library);
 
 } // namespace embark

@@ -45,13 +45,20 @@ VmLibrary find_vm_library(platform::System& system, const std::string& runtime_h
         kinds = server_first;
         count = std::size(server_first);
     }
+    VmLibrary none;
     for (size_t i = 0; i < count; ++i) {
         std::string candidate = runtime_home + probe_path(system, kinds[i]);
-        if (system.files.entry_exists(candidate) && loadable_here(system, candidate)) {
-            return VmLibrary{candidate, std::string_view(kinds[i]) == "server"};
+        if (!system.files.entry_exists(candidate)) {
+            continue;
+        }
+        if (loadable_here(system, candidate)) {
+            return VmLibrary{candidate, std::string_view(kinds[i]) == "server", {}};
+        }
+        if (none.other_machine_path.empty()) {
+            none.other_machine_path = std::move(candidate);
         }
     }
-    return {};
+    return none;
 }
 
 std::string remembered_runtime_home(const std::string& folder, char separator) {

@@ -13,6 +13,9 @@ namespace embark {
 struct VmLibrary {
     std::string path; // empty when the folder holds none
     bool is_server = false;
+    // When there is none: the first library probed that is built for another
+    // machine than this build's, so that the user can be told why it was not taken.
+    std::string other_machine_path;
 };
 
 // Probes below `runtime_home` (a folder ending in a separator, or empty for

@@ -98,7 +98,57 @@ void redirect_standard_streams(platform::FileSystem& files, JNIEnv* env, const V
     }
 }
 
-bool call_main(const Messages& messages, JNIEnv* env, const JavaMain& main) {
+// The text of a Java string as modified UTF-8; empty for null.
+std::string utf8_text(JNIEnv* env, jobject text) {
+    if (text == nullptr) {
+        return {};
+    }
+    Utf8Chars chars(env, static_cast<jstring>(text));
+    return chars.get() == nullptr ? std::string() : std::string(chars.get());
+}
+
+// The result of a method that returns a String, called with no argument or
+// one String; empty, with nothing left pending, on any failure.
+std::string call_for_string(JNIEnv* env, jclass type, jobject target, const char* name,
+                            const char* argument) {
+    LocalRef<jstring> argument_text(env, argument == nullptr ? nullptr : env->NewStringUTF(argument));
+    jmethodID method = env->ExceptionCheck() ? nullptr
+        : target != nullptr                  ? env->GetMethodID(type, name, "()Ljava/lang/String;")
+                            : env->GetStaticMethodID(type, name, "(Ljava/lang/String;)Ljava/lang/String;");
+    LocalRef<jobject> result(env,
+                             method == nullptr ? nullptr
+                                 : target != nullptr
+                                 ? env->CallObjectMethod(target, method)
+                                 : env->CallStaticObjectMethod(type, method, argument_text.get()));
+    std::string text = result && !env->ExceptionCheck() ? utf8_text(env, result.get()) : std::string();
+    env->ExceptionClear();
+    return text;
+}
+
+// What the user can do when the main class is not found: the class path
+// entries that name nothing, and, for a class compiled for a newer Java than
+// the runtime's, both versions.
+void print_main_class_hints(platform::System& system, const Messages& messages, JNIEnv* env,
+                            jthrowable failure, const std::string& class_path) {
+    for (const std::string& entry : missing_class_path_entries(system, class_path)) {
+        messages.print_hint(MessageId::class_path_entry_not_found, {entry});
+    }
+    LocalRef<jclass> unsupported(env, env->FindClass("java/lang/UnsupportedClassVersionError"));
+    LocalRef<jclass> system_class(env, unsupported ? env->FindClass("java/lang/System") : nullptr);
+    if (system_class && failure != nullptr && env->IsInstanceOf(failure, unsupported.get())) {
+        int needed = java_version_of_class_file_message(
+            call_for_string(env, unsupported.get(), failure, "getMessage", nullptr));
+        int running = java_feature_version(
+            call_for_string(env, system_class.get(), nullptr, "getProperty", "java.specification.version"));
+        if (running > 0 && needed > running) {
+            messages.print_hint(MessageId::class_needs_newer_java, {needed, running});
+        }
+    }
+    env->ExceptionClear(); // a hint that cannot be worked out is left out
+}
+
+bool call_main(platform::System& system, const Messages& messages, JNIEnv* env, const JavaMain& main,
+               const std::string& class_path) {
     const std::string& main_class_name = main.settings.main_class;
     LocalRef<jstring> class_name(env, static_cast<jstring>(make_java_string(env, main_class_name)));
     if (!class_name) {
@@ -114,8 +164,11 @@ bool call_main(const Messages& messages, JNIEnv* env, const JavaMain& main) {
         }
         main_class.reset(env->FindClass(name.get()));
         if (!main_class) {
+            // Kept past its description, which clears it, for the hints.
+            LocalRef<jthrowable> failure(env, env->ExceptionOccurred());
             describe_pending_exception(env);
             messages.print_error(messages.load(MessageId::main_class_not_found), name.get());
+            print_main_class_hints(system, messages, env, failure.get(), class_path);
             return false;
         }
     }
@@ -138,7 +191,7 @@ bool call_main(const Messages& messages, JNIEnv* env, const JavaMain& main) {
 }
 
 struct JavaThreadContext {
-    platform::FileSystem& files;
+    platform::System& system;
     const Messages& messages;
     VmSession& session;
     const VmOptions& options;
@@ -151,8 +204,9 @@ uint32_t java_thread_body(void* argument) {
     if (!session.create(context->messages, context->options.options)) {
         return 1;
     }
-    redirect_standard_streams(context->files, session.env(), context->main.settings);
-    bool called = call_main(context->messages, session.env(), context->main);
+    redirect_standard_streams(context->system.files, session.env(), context->main.settings);
+    bool called = call_main(context->system, context->messages, session.env(), context->main,
+                            context->options.class_path);
     // Detach on every path: the machine's end waits for attached threads, so a
     // thread that left attached would keep a failed start from ending.
     bool detached = session.vm()->DetachCurrentThread() == JNI_OK;
@@ -292,9 +346,39 @@ uint32_t run_java_thread(platform::System& system, const Messages& messages, VmS
     if (stack_size != 0 && stack_size < smallest_java_stack_size) {
         stack_size = smallest_java_stack_size;
     }
-    JavaThreadContext context{system.files, messages, session, options, main};
+    JavaThreadContext context{system, messages, session, options, main};
     std::optional<uint32_t> result = system.threads.run_and_wait(stack_size, java_thread_body, &context);
     return result ? *result : java_thread_body(&context); // no thread: the main thread runs the body itself
+}
+
+namespace {
+
+// The number that starts at `position`; 0 when no digit does.
+int number_at(std::string_view text, size_t position) {
+    int number = 0;
+    for (; position < text.size() && text[position] >= '0' && text[position] <= '9' && number < 100000;
+         ++position) {
+        number = number * 10 + (text[position] - '0');
+    }
+    return number;
+}
+
+} // namespace
+
+int java_version_of_class_file_message(std::string_view message) {
+    // "... (class file version 66.0), ..." from Java 9 on, "... major.minor version 52.0" before.
+    constexpr std::string_view marker = "version ";
+    constexpr int first_class_file_version = 44; // Java 1 wrote 45
+    for (size_t at = message.find(marker); at != std::string_view::npos; at = message.find(marker, at + 1)) {
+        if (int major = number_at(message, at + marker.size()); major > first_class_file_version) {
+            return major - first_class_file_version;
+        }
+    }
+    return 0;
+}
+
+int java_feature_version(std::string_view specification_version) {
+    return number_at(specification_version, specification_version.starts_with("1.") ? 2 : 0);
 }
 
 jobject make_java_string(JNIEnv* env, const std::string& text) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/messages.h"
@@ -128,6 +129,13 @@ bool describe_pending_exception(JNIEnv* env);
 // bytes of the Java string it makes, as main's class is; null on failure,
 // with the reason pending where the machine gave one.
 jclass find_class_named(JNIEnv* env, const std::string& name);
+
+// The Java version that an UnsupportedClassVersionError's message says the
+// class needs: its class file version less 44; 0 when the message names none.
+int java_version_of_class_file_message(std::string_view message);
+// The feature release of a java.specification.version: 8 for "1.8", 17 for
+// "17"; 0 when it starts with no number.
+int java_feature_version(std::string_view specification_version);
 
 // java/lang/String from the bytes of a launcher string (the machine's default
 // charset decodes them); null on failure.

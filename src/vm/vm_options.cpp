@@ -243,9 +243,9 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
     }
     // References first, so that a wildcard may follow one: %EMBARK_APP_DIR%/lib/*.
     std::vector<std::string> options;
-    assembled.options.push_back(
-        "-Djava.class.path=" +
-        expand_class_path_wildcards(system, system.environment.expand(settings.class_path)));
+    assembled.class_path = system.environment.expand(settings.class_path);
+    assembled.options.push_back("-Djava.class.path=" +
+                                expand_class_path_wildcards(system, assembled.class_path));
 
     for (const std::string& token : split_vm_parameters(settings.parameters)) {
         std::string option = remove_quotes(token);
@@ -266,19 +266,21 @@ bool assemble_options(platform::System& system, const Messages& messages, const 
     return true;
 }
 
-std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path) {
-    if (class_path.find('*') == npos) {
-        return class_path; // the common case, walked no further (no trail byte is a '*')
-    }
+namespace {
+
+// Calls `visit` for each entry of the class path with, for a wildcard entry,
+// its folder: the text before the "*", which is empty for the current folder
+// or ends in a separator. The entries are found by a walk: a trail byte is
+// never taken for a separator or a "*".
+template <typename Visit>
+void for_each_class_path_entry(platform::System& system, std::string_view class_path, Visit visit) {
     const char list_separator = system.paths.list_separator;
     auto is_separator = [&](char c) { return c == system.paths.separator || c == '/'; };
-    std::string expanded;
     for (size_t start = 0; start <= class_path.size();) {
         size_t end = find_char(class_path, list_separator, start, system.code_page);
         end = end == npos ? class_path.size() : end;
-        std::string_view entry(class_path.data() + start, end - start);
+        std::string_view entry = class_path.substr(start, end - start);
         start = end + 1;
-        // The last character, and the one before it, found by a walk: a trail byte is never taken for either.
         size_t last = npos;
         size_t before_last = npos;
         for (size_t i = 0; i < entry.size(); i = next_char(entry, i, system.code_page)) {
@@ -287,26 +289,54 @@ std::string expand_class_path_wildcards(platform::System& system, const std::str
         }
         bool wildcard = last != npos && last == entry.size() - 1 && entry[last] == '*' &&
             (before_last == npos || (before_last == last - 1 && is_separator(entry[before_last])));
-        if (!wildcard) {
-            expanded.append(entry).push_back(list_separator);
-            continue;
-        }
-        // The folder with its separator, or empty for the current folder.
-        std::string_view folder = entry.substr(0, last);
-        std::string listed = folder.size() <= 1 ? std::string(folder.empty() ? "." : folder)
-                                                : std::string(folder.substr(0, last - 1));
-        std::vector<std::string> names = system.files.file_names(listed);
-        std::sort(names.begin(), names.end()); // as java -cp lists them: in byte order
-        for (const std::string& name : names) {
-            if (name.size() > 4 && (name.ends_with(".jar") || name.ends_with(".JAR"))) {
-                expanded.append(folder).append(name).push_back(list_separator);
-            }
-        }
+        visit(entry, wildcard ? std::optional<std::string_view>(entry.substr(0, last)) : std::nullopt);
     }
+}
+
+// The folder that a wildcard's folder text names: "." for the current one.
+std::string listed_folder(std::string_view folder) {
+    return folder.size() <= 1 ? std::string(folder.empty() ? "." : folder)
+                              : std::string(folder.substr(0, folder.size() - 1));
+}
+
+} // namespace
+
+std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path) {
+    if (class_path.find('*') == npos) {
+        return class_path; // the common case, walked no further (no trail byte is a '*')
+    }
+    const char list_separator = system.paths.list_separator;
+    std::string expanded;
+    for_each_class_path_entry(
+        system, class_path, [&](std::string_view entry, std::optional<std::string_view> folder) {
+            if (!folder) {
+                expanded.append(entry).push_back(list_separator);
+                return;
+            }
+            std::vector<std::string> names = system.files.file_names(listed_folder(*folder));
+            std::sort(names.begin(), names.end()); // as java -cp lists them
+            for (const std::string& name : names) {
+                if (name.size() > 4 && (name.ends_with(".jar") || name.ends_with(".JAR"))) {
+                    expanded.append(*folder).append(name).push_back(list_separator);
+                }
+            }
+        });
     if (!expanded.empty()) {
         expanded.pop_back();
     }
     return expanded;
+}
+
+std::vector<std::string> missing_class_path_entries(platform::System& system, std::string_view class_path) {
+    std::vector<std::string> missing;
+    for_each_class_path_entry(system, class_path,
+                              [&](std::string_view entry, std::optional<std::string_view> folder) {
+                                  std::string path = folder ? listed_folder(*folder) : std::string(entry);
+                                  if (!entry.empty() && !system.files.entry_exists(path)) {
+                                      missing.emplace_back(entry);
+                                  }
+                              });
+    return missing;
 }
 
 } // namespace embark

@@ -30,6 +30,7 @@ struct VmSettings {
 struct VmOptions {
     std::vector<std::string> options;
     uint32_t java_thread_stack_size = 0; // bytes; 0 keeps the system default
+    std::string class_path; // references expanded, wildcards not yet
 };
 
 // Splits "Virtual Machine Parameters" at blanks outside double-quoted
@@ -40,6 +41,10 @@ std::vector<std::string> split_vm_parameters(std::string_view text);
 // .JAR files of its folder, in byte order of their names (none for a folder
 // without any); "*" anywhere else stays as written.
 std::string expand_class_path_wildcards(platform::System& system, const std::string& class_path);
+
+// The entries of the class path that name nothing, and the wildcard entries
+// whose folder is missing, as written; empty entries are not counted.
+std::vector<std::string> missing_class_path_entries(platform::System& system, std::string_view class_path);
 
 // Removes each pair of double quotes; a doubled closing quote leaves one quote.
 std::string remove_quotes(std::string_view token);

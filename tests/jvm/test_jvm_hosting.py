@@ -2,6 +2,7 @@
 the standard streams and the machine's end, settings a careless installer writes; and the launcher as a user starts
 it: the settings file beside the real executable, the runtimes installed under /usr/lib/jvm."""
 import os
+import pathlib
 import re
 import subprocess
 import tempfile
@@ -190,6 +191,18 @@ class JvmHosting(unittest.TestCase):
         result = run_native(app.executable, cwd="/", env=dict(os.environ, EMBARK_APP_DIR="/elsewhere", EMBARK_TRACE="1"))
         self.assertEqual((result.code, properties(result.stdout)["cwd"]), (0, "/"), result.stderr)
         self.assertIn(f"embark: VM option -Djava.class.path={lib}/a.jar:{lib}/probe.JAR", result.stderr.splitlines())
+    def test_hints_after_a_main_class_not_found(self):
+        app = AppFolder(self, linux_launcher(), "app")
+        probe = bytearray(pathlib.Path(JAVA_CLASSES, "Probe.class").read_bytes())
+        probe[6:8] = (70).to_bytes(2, "big")  # the class file version of Java 26
+        app.write("newer/Probe.class", bytes(probe))
+        app.write_settings(f"[Java Runtime Environment]\nMain Class=Probe\nJRE Path={JAVA_HOME}\n"
+                           "[Class Path]\nClass Path=newer:gone.jar:%EMBARK_APP_DIR%/lib/*\n")
+        result = run_native(app.executable, cwd=app.root)
+        self.assertRegex(result.stdout, r"\AError: Could not find the main class Probe.\n \nClass path entry not found: "
+                         rf"gone.jar\nClass path entry not found: {re.escape(app.root)}/lib/\*\nThe class needs Java 26; the runtime is "
+                         r"Java (8|9|[1-2]\d)\.\n\Z")
+        self.assertIn("UnsupportedClassVersionError", result.stderr)
 
 if __name__ == "__main__":
     unittest.main()

@@ -34,6 +34,7 @@ struct FakeSystem final : platform::ProfileFiles, platform::Environment, platfor
     std::string read(Text file, const char* section, const char* key) override {
         return files.count(file) ? ini::find_value(files[file], section, key).value_or("") : "";
     }
+    Strings key_names(Text file, const char* section) override { return ini::key_names(files[file], section); }
     bool write(Text, const char*, const char*, Text) override { return false; }
     std::map<std::string, std::string> variables;
     std::optional<std::string> get(const char* name) override {

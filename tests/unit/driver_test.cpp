@@ -38,6 +38,16 @@ TEST(DriverTest, StartsThatFindNoRuntime) {
         EXPECT_EQ(fake.created, Strings{});
         EXPECT_EQ(fake.made_current, Strings{});
     }
+    // A runtime for the other processor, remembered or registered, is passed over and said so after the message.
+    const std::string x86 = "MZ" + std::string(0x3A, '\0') + "@" + std::string(3, '\0') + std::string("PE\0\0L\1", 6);
+    for (const char* jre_path : {"C:\\x86", ""}) {
+        testing::FakeSystem fake;
+        fake.put_file("C:\\Apps\\tool.ini", std::string("[Java Runtime Environment]\nMain Class=A\nJRE Path=") + jre_path);
+        fake.homes[jre + "1.8"] = "C:\\x86", fake.put_file("C:\\x86\\bin\\client\\jvm.dll", x86);
+        EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);
+        EXPECT_EQ(fake.output, no_runtime + "(latest version)" + from + "C:\\x86\\bin\\client\\jvm.dll is built for "
+                  "another processor: a 32-bit launcher needs a 32-bit Java, a 64-bit launcher a 64-bit Java.\n");
+    }
 }
 
 TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
@@ -66,6 +76,7 @@ TEST(DriverTest, RuntimeSourcesInOrderOfPrecedenceAndLoadFailures) {
 
 TEST(DriverTest, TraceSaysWhyEachRuntimeWasTakenOrPassedOver) {
     const std::string key = "runtime HKLM\\" + jre, lines = "embark: settings file C:\\Apps\\tool.ini\n"
+        "embark: settings: unknown key \"JVM Typ\" in [Java Runtime Environment], not read\n"
         "embark: per-user settings file \\\\\\tool.ini (none)\nembark: private runtime beside the executable (the current "
         "directory): no VM library\nembark: " + key + "1.5 (version 1.5): passed over, outside the version range\n"
         "embark: " + key + "1.7 (version 1.7): passed over, folder gone\nembark: " + key + "1.8.0_40 (version 1.8.0.40) in "
@@ -78,7 +89,7 @@ TEST(DriverTest, TraceSaysWhyEachRuntimeWasTakenOrPassedOver) {
         testing::FakeSystem fake;
         if (variable) fake.variables["EMBARK_TRACE"] = variable;
         fake.error_stream = error_stream;
-        fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\nMain Class=A\nMinimum Version=1.6");
+        fake.put_file("C:\\Apps\\tool.ini", "[Java Runtime Environment]\nMain Class=A\nMinimum Version=1.6\nmain class=B\nJVM Typ=server");
         fake.homes = {{jre + "1.5", "C:\\jre5"}, {jre + "1.7", "C:\\gone"}, {jre + "1.8.0_40", "C:\\jre8"}};
         fake.existing.insert(registered), fake.existing.insert("C:\\jre5\\bin\\client\\jvm.dll");
         EXPECT_EQ(run_launcher(fake.system, fake.windows), -1);

@@ -20,6 +20,8 @@ TEST(IniFileTest, FindValue) {
         EXPECT_EQ(ini::find_value(text, "s", "j"), "w") << text;
     }
     EXPECT_EQ(ini::find_value("", "s", "k"), std::nullopt);
+    EXPECT_EQ(ini::key_names("[a]\nx=1\n[S]\n K =1\n;c=2\nbare\n=v\nj=\n[s]\nz=1\n", " s "),
+              (std::vector<std::string>{"K", "j"})); // the first section of the name only
 }
 
 TEST(IniFileTest, SetValueReplacesOrAddsKeepingTheRestByteForByte) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
+#include "vm/java_vm.h"
 #include "vm/vm_options.h"
 
 namespace embark {
@@ -85,5 +86,19 @@ TEST(VmOptionsTest, ClassPathWildcardsAfterTheApplicationFolder) {
         EXPECT_EQ(vm.options, Strings{std::string("-Djava.class.path=") + expanded});
     }
     EXPECT_EQ(fake.variables["EMBARK_APP_DIR"], "C:\\Apps");
+}
+
+TEST(VmOptionsTest, HintsWhenTheMainClassIsNotFound) {
+    testing::FakeSystem fake;
+    fake.code_page.double_byte = true, fake.existing = {"a.jar", "C:\\lib", "."};
+    EXPECT_EQ(missing_class_path_entries(fake.system, "a.jar;b.jar;;C:\\lib\\*;C:\\none\\*;*;lib\x95\\*"),
+              (Strings{"b.jar", "C:\\none\\*", "lib\x95\\*"})); // 0x95 0x5C: one character, no wildcard
+    const std::pair<const char*, int> messages[] = {{"A has been compiled by a more recent version of the Java Runtime "
+        "(class file version 70.0), this version of the Java Runtime only recognizes class file versions up to 61.0", 26},
+        {"A : Unsupported major.minor version 52.0", 8}, {"Preview features are not enabled for A (class file 65.65535)", 0},
+        {"version 44.0", 0}};
+    for (const auto& [message, java] : messages) EXPECT_EQ(java_version_of_class_file_message(message), java) << message;
+    EXPECT_EQ((std::vector{java_feature_version("1.8"), java_feature_version("17"), java_feature_version("x")}),
+              (std::vector{8, 17, 0}));
 }
 } // namespace embark

@@ -17,6 +17,7 @@ ROOTS = ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
 VENDORS = ("JavaSoft", "JRockit", "Eclipse Adoptium", "AdoptOpenJDK", "Eclipse Foundation", "Microsoft\\JDK",
            "Microsoft\\JRE", "Semeru", "Azul Systems", "BellSoft", "SapMachine")
 VIEW, OTHER_VIEW = ("/reg:64", "/reg:32") if ARCH == "win64" else ("/reg:32", "/reg:64")
+OTHER_ARCH = "win32" if ARCH == "win64" else "win64"
 
 
 def install_double(home, kind="server"):
@@ -189,6 +190,11 @@ class VmUnderWine(unittest.TestCase):
                    ("JAVA_HOME", "", "20.0.1"), (lm + "JavaSoft\\JDK\\31", "JavaHome", None), ("1.6", "JavaHome", "1.6")]
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         libraries, entries = {}, []
+        # The remembered folder holds a runtime for the other processor: passed over, and said so after the message.
+        other_home, other_library = Wine.windows_path(app.path("other")), app.path("other", "bin", "server", "jvm.dll")
+        os.makedirs(os.path.dirname(other_library))
+        shutil.copy2(os.path.join(BUILD_ROOT, OTHER_ARCH, "test-bin", "jvm-double", "full", "bin", "server", "jvm.dll"),
+                     other_library)
         for i, (key, value, version) in enumerate(sources):
             home = app.path(f"rt{i}")
             if version:
@@ -199,15 +205,18 @@ class VmUnderWine(unittest.TestCase):
         java_home = Wine.windows_path(app.path("rt10"))
         for lines, chosen in [*((f"Minimum Version={v}\nMaximum Version={v}", v) for v in libraries if v != "1.6"),
                               ("", "1.6"), ("JVM Source=only_JRE\nMinimum Version=20", "29.1"),
-                              ("Minimum Version=20\nModern Runtime Search=no", None)]:
+                              (f"Minimum Version=20\nModern Runtime Search=no\nJRE Path={other_home}", None)]:
             with self.subTest(lines):
                 app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{lines}\n[Class Path]\nClass Path=app.jar\n")
                 result, record = start(self.wine, app, JAVA_HOME=java_home)
                 self.assertEqual((result.code, record[:1]), (0, [f"library {libraries[chosen]}"]) if chosen else (-1, []))
         # Without a desktop the dialog cannot be made: the message is printed instead, as on Linux.
         self.assertEqual(result.stdout, "Error: The Java Runtime Environment (JRE) was not found. Please  download and "
-                         "install a JRE (minimum version 20.0) from: https://adoptium.net/temurin/releases/ \n")
-        app.write_settings("[Java Runtime Environment]\nMain Class=App\nMinimum Version=30\n[Class Path]\nClass Path=app.jar\n")
+                         "install a JRE (minimum version 20.0) from: https://adoptium.net/temurin/releases/ \n"
+                         f"{Wine.windows_path(other_library)} is built for another processor: a 32-bit launcher needs a "
+                         "32-bit Java, a 64-bit launcher a 64-bit Java.\n")
+        app.write_settings("[Java Runtime Environment]\nMain Class=App\nMinimum Version=30\nMinimum Versoin=31\n"
+                           "[Class Path]\nClass Path=app.jar\n")
         result, _ = start(self.wine, app, JAVA_HOME=java_home, EMBARK_TRACE="1")
         lines = result.stderr.splitlines()
         said = [next((i for i, line in enumerate(lines) if line.startswith(f"embark: runtime {text}")), -1) for text in
@@ -215,4 +224,5 @@ class VmUnderWine(unittest.TestCase):
                  "HKLM\\SOFTWARE\\JavaSoft\\JDK\\31 (version 31.0): passed over, folder gone",
                  f"in {Wine.windows_path(app.path('rt0'))}\\ (version 30.1): taken")]
         self.assertTrue(0 <= said[0] < said[1] < said[2], result.stderr)
+        self.assertIn('embark: settings: unknown key "Minimum Versoin" in [Java Runtime Environment], not read', lines)
 

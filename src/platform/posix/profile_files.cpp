@@ -65,6 +65,11 @@ std::string PosixProfileFiles::read(const std::string& file, const char* section
     return ini::find_value(*contents, section, key).value_or(std::string());
 }
 
+std::vector<std::string> PosixProfileFiles::key_names(const std::string& file, const char* section) {
+    const std::string* contents = contents_of(file);
+    return contents == nullptr ? std::vector<std::string>() : ini::key_names(*contents, section);
+}
+
 bool PosixProfileFiles::write(const std::string& file, const char* section, const char* key,
                               const std::string& value) {
     std::string contents;

@@ -8,6 +8,7 @@ namespace embark::platform::win32 {
 class Win32ProfileFiles final : public ProfileFiles {
 public:
     std::string read(const std::string& file, const char* section, const char* key) override;
+    std::vector<std::string> key_names(const std::string& file, const char* section) override;
     bool write(const std::string& file, const char* section, const char* key,
                const std::string& value) override;
 };
