@@ -191,6 +191,17 @@ class JvmHosting(unittest.TestCase):
         result = run_native(app.executable, cwd="/", env=dict(os.environ, EMBARK_APP_DIR="/elsewhere", EMBARK_TRACE="1"))
         self.assertEqual((result.code, properties(result.stdout)["cwd"]), (0, "/"), result.stderr)
         self.assertIn(f"embark: VM option -Djava.class.path={lib}/a.jar:{lib}/probe.JAR", result.stderr.splitlines())
+    @unittest.skipUnless(os.path.isdir("/usr/share/ant/lib"), "Debian's ant is not installed")
+    def test_ant_packaged_beside_the_launcher_starts_from_any_folder(self):
+        app = AppFolder(self, linux_launcher(), "ant")
+        os.symlink("/usr/share/ant/lib", app.path("lib"))
+        app.write_settings(f"[Java Runtime Environment]\nMain Class=org.apache.tools.ant.launch.Launcher\n"
+                           f"JRE Path={JAVA_HOME}\nVirtual Machine Parameters=-Dant.home=%EMBARK_APP_DIR%\n"
+                           "[Class Path]\nClass Path=%EMBARK_APP_DIR%/lib/*\n")
+        result = run_native(app.executable, ["-version"], cwd="/")
+        debian = subprocess.run(["ant", "-version"], cwd="/", capture_output=True, text=True, timeout=COMMAND_TIMEOUT)
+        self.assertEqual((result.code, result.stdout[:11], result.stdout), (0, "Apache Ant(", debian.stdout), result.stderr)
+
     def test_hints_after_a_main_class_not_found(self):
         app = AppFolder(self, linux_launcher(), "app")
         probe = bytearray(pathlib.Path(JAVA_CLASSES, "Probe.class").read_bytes())

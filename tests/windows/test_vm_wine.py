@@ -91,6 +91,8 @@ class VmUnderWine(unittest.TestCase):
                  ("no-method", -1, "Error: No main method found in specified class.\n \n", "method .*" + ended),
                  ("no-string", -1, "Error: Failed to load Main Class: com/example/App.\n \n", r"stack \d+" + ended),
                  ("no-array", -1, "", r"method main .*" + ended),
+                 ("no-class", -1, "Error: Could not find the main class com/example/App.\n \nClass path entry not found: "
+                  "app.jar\n", r"class java/lang/System" + ended),
                  ("detach-fails", -1, "", "call .*" + ended)]
         reasons = ["unknown", "thread detached from VM", "JNI version error", "not enough memory",
                    "VM already created", "invalid arguments", "", ""]

@@ -81,8 +81,13 @@ template <typename Handle> Handle local(Handle handle) {
 }
 jclass JNICALL find_class(JNIEnv*, const char* name) {
     if (std::string(name) != "java/lang/String") record(std::string("class ") + name);
+    if (has("no-class") && std::string(name) == "com/example/App") {
+        pending_exception = make<jthrowable>("java.lang.NoClassDefFoundError: com/example/App");
+        return nullptr;
+    }
     return local(make<jclass>(name));
 }
+jboolean JNICALL is_instance_of(JNIEnv*, jobject, jclass) { return JNI_FALSE; }
 jmethodID JNICALL get_method_id(JNIEnv*, jclass, const char* name, const char*) { return make<jmethodID>(name); }
 jmethodID JNICALL get_static_method_id(JNIEnv*, jclass, const char* name, const char* signature) {
     record(std::string("method ") + name + " " + signature);
@@ -169,7 +174,7 @@ jint JNICALL destroy_java_vm(JavaVM*) {
 
 const JNINativeInterface_ functions{.FindClass = find_class, .ExceptionOccurred = exception_occurred,
     .ExceptionDescribe = exception_describe, .ExceptionClear = exception_clear, .DeleteLocalRef = delete_local_ref,
-    .NewObjectV = new_object_v, .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
+    .NewObjectV = new_object_v, .IsInstanceOf = is_instance_of, .GetMethodID = get_method_id, .GetStaticMethodID = get_static_method_id,
     .CallStaticIntMethodV = call_static_int_method_v, .CallStaticVoidMethodV = call_static_void_method_v,
     .CallStaticVoidMethodA = call_static_void_method_a,
     .GetStringUTFChars = get_string_utf_chars,
