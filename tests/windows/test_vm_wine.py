@@ -17,7 +17,6 @@ ROOTS = ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
 VENDORS = ("JavaSoft", "JRockit", "Eclipse Adoptium", "AdoptOpenJDK", "Eclipse Foundation", "Microsoft\\JDK",
            "Microsoft\\JRE", "Semeru", "Azul Systems", "BellSoft", "SapMachine")
 VIEW, OTHER_VIEW = ("/reg:64", "/reg:32") if ARCH == "win64" else ("/reg:32", "/reg:64")
-OTHER_ARCH = "win32" if ARCH == "win64" else "win64"
 
 
 def install_double(home, kind="server"):
@@ -192,11 +191,12 @@ class VmUnderWine(unittest.TestCase):
                    ("JAVA_HOME", "", "20.0.1"), (lm + "JavaSoft\\JDK\\31", "JavaHome", None), ("1.6", "JavaHome", "1.6")]
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         libraries, entries = {}, []
-        # The remembered folder holds a runtime for the other processor: passed over, and said so after the message.
-        other_home, other_library = Wine.windows_path(app.path("other")), app.path("other", "bin", "server", "jvm.dll")
-        os.makedirs(os.path.dirname(other_library))
-        shutil.copy2(os.path.join(BUILD_ROOT, OTHER_ARCH, "test-bin", "jvm-double", "full", "bin", "server", "jvm.dll"),
-                     other_library)
+        # The remembered folder holds the stand-in with the other processor in its header: passed over, and said so
+        # after the message.
+        other = bytearray(pathlib.Path(DOUBLES, "full", "bin", "server", "jvm.dll").read_bytes())
+        header = int.from_bytes(other[0x3C:0x40], "little")
+        other[header + 4:header + 6] = (0x14C if ARCH == "win64" else 0x8664).to_bytes(2, "little")
+        other_home, other_library = app.path("other"), app.write("other/bin/server/jvm.dll", bytes(other))
         for i, (key, value, version) in enumerate(sources):
             home = app.path(f"rt{i}")
             if version:
@@ -207,7 +207,7 @@ class VmUnderWine(unittest.TestCase):
         java_home = Wine.windows_path(app.path("rt10"))
         for lines, chosen in [*((f"Minimum Version={v}\nMaximum Version={v}", v) for v in libraries if v != "1.6"),
                               ("", "1.6"), ("JVM Source=only_JRE\nMinimum Version=20", "29.1"),
-                              (f"Minimum Version=20\nModern Runtime Search=no\nJRE Path={other_home}", None)]:
+                              (f"Minimum Version=20\nModern Runtime Search=no\nJRE Path={Wine.windows_path(other_home)}", None)]:
             with self.subTest(lines):
                 app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{lines}\n[Class Path]\nClass Path=app.jar\n")
                 result, record = start(self.wine, app, JAVA_HOME=java_home)
