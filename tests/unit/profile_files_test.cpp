@@ -36,7 +36,8 @@ TEST_F(ProfileFilesTest, FifoReadsAsNoFile) {
 }
 
 TEST_F(ProfileFilesTest, Utf16WithByteOrderMarkReadsAsUtf8) {
-    const std::u16string text = u"\uFEFF[S]\r\nK=caf\u00e9 \U0001D11E\r\n"; // a pair of surrogates at the end
+    // A pair of surrogates, then halves of pairs (a low one after a plain character, a high one before a line end).
+    const std::u16string text = u"\uFEFF[S]\r\nK=caf\u00e9 \U0001D11Ex" + std::u16string{char16_t(0xDC00), char16_t(0xD800)} + u"\r\n";
     for (bool big_endian : {false, true}) {
         std::string bytes;
         for (char16_t unit : text) {
@@ -45,7 +46,7 @@ TEST_F(ProfileFilesTest, Utf16WithByteOrderMarkReadsAsUtf8) {
         }
         const std::string path = folder + (big_endian ? "/be.ini" : "/le.ini");
         std::ofstream(path, std::ios::binary) << bytes;
-        EXPECT_EQ(profiles.read(path, "S", "K"), "caf\xC3\xA9 \xF0\x9D\x84\x9E") << path;
+        EXPECT_EQ(profiles.read(path, "S", "K"), "caf\xC3\xA9 \xF0\x9D\x84\x9Ex\xEF\xBF\xBD\xEF\xBF\xBD") << path;
     }
 }
 

@@ -196,7 +196,7 @@ class VmUnderWine(unittest.TestCase):
         other = bytearray(pathlib.Path(DOUBLES, "full", "bin", "server", "jvm.dll").read_bytes())
         header = int.from_bytes(other[0x3C:0x40], "little")
         other[header + 4:header + 6] = (0x14C if ARCH == "win64" else 0x8664).to_bytes(2, "little")
-        other_home, other_library = app.path("other"), app.write("other/bin/server/jvm.dll", bytes(other))
+        other_home, other_library = Wine.windows_path(app.path("other")), app.write("other/bin/server/jvm.dll", bytes(other))
         for i, (key, value, version) in enumerate(sources):
             home = app.path(f"rt{i}")
             if version:
@@ -207,7 +207,7 @@ class VmUnderWine(unittest.TestCase):
         java_home = Wine.windows_path(app.path("rt10"))
         for lines, chosen in [*((f"Minimum Version={v}\nMaximum Version={v}", v) for v in libraries if v != "1.6"),
                               ("", "1.6"), ("JVM Source=only_JRE\nMinimum Version=20", "29.1"),
-                              (f"Minimum Version=20\nModern Runtime Search=no\nJRE Path={Wine.windows_path(other_home)}", None)]:
+                              (f"Minimum Version=20\nModern Runtime Search=no\nJRE Path={other_home}", None)]:
             with self.subTest(lines):
                 app.write_settings(f"[Java Runtime Environment]\nMain Class=App\n{lines}\n[Class Path]\nClass Path=app.jar\n")
                 result, record = start(self.wine, app, JAVA_HOME=java_home)
