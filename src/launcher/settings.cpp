@@ -180,7 +180,10 @@ namespace {
 // Names in the trace the keys of the launcher's sections that it does not
 // read, typing errors most likely; other tools' keys may stand there too.
 void trace_unknown_keys(platform::System& system, const Trace& trace, const std::string& file) {
-    using Known = std::pair<std::string_view, const char*>;
+    struct Known {
+        const char* section;
+        const char* key;
+    };
     static const Known known[] = {
         {section::java_runtime, key::main_class},         {section::java_runtime, key::vm_parameters},
         {section::java_runtime, key::minimum_version},    {section::java_runtime, key::maximum_version},
@@ -194,10 +197,13 @@ void trace_unknown_keys(platform::System& system, const Trace& trace, const std:
     };
     for (const char* checked : {section::java_runtime, section::class_path, section::application}) {
         for (const std::string& name : system.profiles.key_names(file, checked)) {
-            if (std::none_of(std::begin(known), std::end(known), [&](const Known& entry) {
-                    return entry.first == checked &&
-                        equals_ignoring_case(name, entry.second, system.code_page);
-                })) {
+            bool is_known = false;
+            for (const Known& entry : known) {
+                // One pointer per section name: the table and the loop take the same constants.
+                is_known = is_known ||
+                    (entry.section == checked && equals_ignoring_case(name, entry.key, system.code_page));
+            }
+            if (!is_known) {
                 trace.line("settings: unknown key \"%s\" in [%s], not read", {name, checked});
             }
         }
