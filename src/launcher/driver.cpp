@@ -198,6 +198,7 @@ int run_launcher(platform::System& system, MissingRuntimeWindows& windows) {
         exit_code = exit_failure_code;
     }
     teardown(state);
+    system.console.show_held_lines();
     return exit_code;
 }
 

@@ -14,6 +14,9 @@ public:
     // window-only program may have none).
     virtual bool has_error_stream() = 0;
     virtual void write_error(std::string_view text) = 0;
+    // Shows the lines written so far that had nowhere to go (a window-only
+    // program started without a console) to the user, once, at the end.
+    virtual void show_held_lines() {}
 };
 
 } // namespace embark::platform

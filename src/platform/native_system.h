@@ -55,6 +55,7 @@ public:
     void write(std::string_view text) override;
     bool has_error_stream() override;
     void write_error(std::string_view text) override;
+    void show_held_lines() override;
 };
 
 class NativeLibraries final : public Libraries {

@@ -1,4 +1,6 @@
-"""Both Windows executables read from Linux: machine, console subsystem, system DLLs only, resources."""
+"""The Windows executables of both machines read from Linux: machine, subsystem (console, and window-only for
+embarkw.exe), system DLLs only, resources."""
+import itertools
 import os
 import re
 import struct
@@ -62,10 +64,11 @@ def catalogue():
 class WindowsExecutables(unittest.TestCase):
     def test_headers_imports_and_resources(self):
         messages = catalogue()
-        for arch, machine in (("win64", 0x8664), ("win32", 0x14C)):
-            with self.subTest(arch=arch):
-                found_machine, subsystem, dlls, resources = read_pe(windows_launcher(arch))
-                self.assertEqual((found_machine, subsystem), (machine, 3))  # 3: console
+        for (arch, machine), (name, kind) in itertools.product((("win64", 0x8664), ("win32", 0x14C)),
+                                                               (("embark.exe", 3), ("embarkw.exe", 2))):
+            with self.subTest(arch=arch, name=name):
+                found_machine, subsystem, dlls, resources = read_pe(os.path.join(os.path.dirname(windows_launcher(arch)), name))
+                self.assertEqual((found_machine, subsystem), (machine, kind))  # 3: console, 2: windows
                 self.assertTrue(dlls and dlls <= SYSTEM_DLLS, dlls)
                 self.assertEqual(string_table(resources), messages)
                 manifest = resources[RT_MANIFEST, 1].decode("utf-8")

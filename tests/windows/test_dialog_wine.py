@@ -1,7 +1,8 @@
 """The missing-runtime dialog on a virtual X display, driven by display_driver.exe, with the stand-in jvm.dll."""
 import os, pathlib, shutil, struct, subprocess, tempfile, threading, time, unittest, zlib
 
-from embark_harness import ARCH, BUILD_ROOT, COMMAND_TIMEOUT, AppFolder, Wine, restart_wine, wine_loader, windows_launcher
+from embark_harness import (ARCH, BUILD_ROOT, COMMAND_TIMEOUT, AppFolder, Wine, restart_wine, wine_loader, windows_helper,
+                            windows_launcher)
 
 ADDRESS = "https://adoptium.net/temurin/releases/"
 TEST_BIN, OTHER_BIN = (os.path.join(BUILD_ROOT, arch, "test-bin") for arch in (ARCH, {"win64": "win32"}.get(ARCH, "win64")))
@@ -97,8 +98,9 @@ class DialogUnderWine(OnVirtualDisplay):
 
     unix = classmethod(lambda cls, windows_path: os.path.join(cls.wine.prefix, "drive_c", *windows_path[3:].split("\\")))  # on C:
 
-    def start(self, settings, *steps):  # runs the steps (driver steps or functions) on a start: its exit code, first record
-        self.app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
+    def start(self, settings, *steps, launcher=windows_launcher(ARCH)):  # runs the steps (driver steps or functions) on a
+        # start: its exit code, first record
+        self.app = AppFolder(self, launcher, "tool.exe")
         self.per_user = os.path.join(self.app_data, "Embark", code := self.app.root[-8:], "tool.ini")
         self.addCleanup(shutil.rmtree, os.path.dirname(self.per_user), True)
         self.settings = read(self.app.write_settings(f"[Class Path]\nClass Path=a\n[Product Information]\nProduct Name=Embark\n"
@@ -124,6 +126,22 @@ class DialogUnderWine(OnVirtualDisplay):
 
     def assert_cancelled(self, code):  # the start failed and wrote no settings
         self.assertEqual((code, read(self.app.settings_path()), os.path.exists(self.per_user)), (255, self.settings, False))
+
+    def test_the_window_only_launcher(self):
+        window_only = os.path.join(BUILD_ROOT, ARCH, "bin", "embarkw.exe")
+        # Without a runtime it shows the dialog as embark.exe does; cancelled, it says nothing more.
+        self.assert_cancelled(self.start("", CLOSE, launcher=window_only)[0])
+        # An error: on the console it was started from, else in a message box named after the executable.
+        app, error = AppFolder(self, window_only, "toolw.exe"), "Error: Main class was not specified in INI file."
+        app.write_settings("[Java Runtime Environment]\n")
+        start = lambda handles: self.wine.run_raw(ARCH, app.executable, "toolw",
+                                                  extra_env={"EMBARK_RAW_HANDLES": handles, "DISPLAY": self.display})
+        result = start("console")
+        self.assertEqual((result.code, result.stdout.strip()), (-1, error))
+        box = subprocess.Popen([wine_loader(helper := windows_helper(ARCH)), helper, "box", "toolw.exe"], text=True,
+                               stdout=subprocess.PIPE, env=self.wine.environment({"DISPLAY": self.display}))
+        result = start("detached")
+        self.assertEqual((result.code, box.communicate(timeout=COMMAND_TIMEOUT)[0]), (-1, error + "\n"))
 
     def test_controls_keyboard_and_the_ends_without_a_runtime(self):
         self.assert_cancelled(self.start("", *["post 0 0x100 9 0xF0001"] * 5, CLOSE)[0])  # Tab 5 times

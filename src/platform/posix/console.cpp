@@ -19,4 +19,6 @@ void NativeConsole::write_error(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+void NativeConsole::show_held_lines() {} // every line has been written where it goes
+
 } // namespace embark::platform

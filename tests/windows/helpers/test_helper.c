@@ -1,6 +1,9 @@
 /* A Windows-side helper of the Wine tests. `run` starts EMBARK_RAW_APPLICATION
  * with the exact command line EMBARK_RAW_COMMAND_LINE (`wine prog args` would
  * re-quote it) and writes its full 32-bit exit code to EMBARK_RAW_EXIT_FILE;
+ * (EMBARK_RAW_HANDLES "none": without standard handles but in the helper's console; "detached": without either,
+ * as from a shortcut);
+ * `box CAPTION` prints the text of the message box with that caption and presses OK;
  * `env NAME` prints a variable as Windows programs see it (exit 1: unset);
  * `service NAME [CONTROL]` sends the control code to the installed service, if
  * given, and prints its status record's fields after the type (exit 1: failed);
@@ -23,19 +26,60 @@ static int run(void) {
     STARTUPINFOA startup = {0};
     PROCESS_INFORMATION process;
     DWORD code = 0;
+    /* EMBARK_RAW_HANDLES "console": no standard handles, in a console of the helper's own, whose text is printed
+       at the end; "detached": neither, as from a shortcut */
+    char *handles = variable("EMBARK_RAW_HANDLES");
+    BOOL detached = handles && strcmp(handles, "detached") == 0, console = handles && !detached;
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (console) {
+        FreeConsole();
+        AllocConsole();
+    }
     startup.cb = sizeof startup;
-    if (!line || !CreateProcessA(application, line, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+    startup.dwFlags = handles ? STARTF_USESTDHANDLES : 0;
+    if (!line || !CreateProcessA(application, line, NULL, NULL, !handles, detached ? DETACHED_PROCESS : 0, NULL, NULL,
+                                 &startup, &process)) {
         fprintf(stderr, "cannot start %s: %lu\n", line ? line : "(no EMBARK_RAW_COMMAND_LINE)", GetLastError());
         return 3;
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     GetExitCodeProcess(process.hProcess, &code);
+    if (console) { /* the console's lines, as the child left them, without their trailing blanks */
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                    OPEN_EXISTING, 0, NULL);
+        GetConsoleScreenBufferInfo(screen, &info);
+        for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+            char text[1024];
+            DWORD read = 0, written;
+            COORD at = {0, row};
+            ReadConsoleOutputCharacterA(screen, text, info.dwSize.X < 1023 ? info.dwSize.X : 1023, at, &read);
+            while (read > 0 && text[read - 1] == ' ') --read;
+            text[read++] = '\n';
+            WriteFile(output, text, read, &written, NULL);
+        }
+    }
     FILE *out = exit_file ? fopen(exit_file, "w") : NULL;
     if (out) {
         fprintf(out, "%ld\n", (long)(LONG)code);
         fclose(out);
     }
     return (int)code;
+}
+
+/* The message box with the caption, once it shows (within a minute): prints its text and presses its OK button. */
+static int box(const char *caption) {
+    char text[4096] = "";
+    for (int tries = 0; tries < 600; ++tries, Sleep(100)) {
+        HWND window = FindWindowA("#32770", caption);
+        if (!window) continue;
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof text); /* the static text of a message box */
+        printf("%s\n", text);
+        SendMessageA(window, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+    printf("no box %s\n", caption);
+    return 1;
 }
 
 static int service(const char *name, const char *control) {
@@ -72,6 +116,7 @@ int main(int argc, char **argv) {
     if (argc == 3 && strcmp(argv[1], "squat") == 0) return squat(argv[2]);
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "service") == 0) return service(argv[2], argc == 4 ? argv[3] : NULL);
     if (argc == 2 && strcmp(argv[1], "run") == 0) return run();
+    if (argc == 3 && strcmp(argv[1], "box") == 0) return box(argv[2]);
     if (argc == 3 && strcmp(argv[1], "env") == 0) {
         char *value = variable(argv[2]);
         if (value) fputs(value, stdout);
