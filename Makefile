@@ -5,6 +5,7 @@
 #   make test-x86  a smoke subset of the x86 tests, under emulation where 32-bit programs cannot run (opt-in, slow)
 #   make demo      run the sample application through the Linux launcher (installs only what that needs)
 #   make bench     the benchmarks under bench/
+#   make dist      the release archives in dist/ (with SHA256SUMS), from a fresh build of every preset
 
 PRESETS := linux win64 win32
 
@@ -30,7 +31,7 @@ I386_BINFMT := embark-i386 /usr/bin/qemu-i386-static
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: setup build test test-x86 x86-smoke x86-emulated demo bench clean $(PRESETS)
+.PHONY: setup build test test-x86 x86-smoke x86-emulated demo bench dist clean $(PRESETS)
 
 # `make setup PACKAGES="..."` installs another list.
 setup:
@@ -90,5 +91,9 @@ bench: setup
 	$(MAKE) build
 	@python3 bench/run.py
 
+dist: setup
+	$(MAKE) build
+	@python3 packaging/make_dist.py dist
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,6 +1,7 @@
 """Shared pieces of the integration tests. CTest sets EMBARK_SOURCE_DIR, EMBARK_BUILD_ROOT (holding build/linux,
 win64, win32) and, for the Windows modules, which run once per executable, EMBARK_WINEPREFIX and EMBARK_WINDOWS_ARCH."""
 import os
+import pathlib
 import shutil
 import struct
 import subprocess
@@ -62,6 +63,22 @@ def run(command, cwd=None, env=None):
                           timeout=COMMAND_TIMEOUT)
     stdout, stderr = (out.decode("latin-1").replace("\r\n", "\n") for out in (done.stdout, done.stderr))
     return Result(code=done.returncode, stdout=stdout, stderr=stderr)
+
+
+def release_archive(test, suffix):
+    """The release archive of that name's end, made from this build into a folder of the test's, and unpacked there:
+    the folder it unpacks to. Made twice, it must come out byte for byte the same."""
+    sums = []
+    for attempt in range(2):
+        folder = tempfile.mkdtemp(prefix="embark-dist-")
+        test.addCleanup(shutil.rmtree, folder, True)
+        subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "packaging", "make_dist.py"), folder, BUILD_ROOT],
+                       check=True, capture_output=True, timeout=COMMAND_TIMEOUT)
+        sums.append(pathlib.Path(folder, "SHA256SUMS").read_text())
+    test.assertEqual(sums[0], sums[1])
+    archive = next(os.path.join(folder, name) for name in os.listdir(folder) if name.endswith(suffix))
+    shutil.unpack_archive(archive, folder)
+    return os.path.join(folder, os.path.basename(archive)[:-len(suffix)])
 
 
 def run_native(executable, args=(), cwd=None, env=None):

@@ -4,11 +4,12 @@ it: the settings file beside the real executable, the runtimes installed under /
 import os
 import pathlib
 import re
+import shutil
 import subprocess
 import tempfile
 import unittest
 
-from embark_harness import COMMAND_TIMEOUT, EXIT_FAILURE_SEEN, AppFolder, linux_launcher, run_native
+from embark_harness import COMMAND_TIMEOUT, EXIT_FAILURE_SEEN, AppFolder, linux_launcher, release_archive, run_native
 
 JAVA_HOME = os.environ.get("EMBARK_JAVA_HOME", "/usr/lib/jvm/java-17-openjdk-amd64")
 JAVA_CLASSES = os.environ.get("EMBARK_JAVA_CLASSES", "")
@@ -201,6 +202,15 @@ class JvmHosting(unittest.TestCase):
         result = run_native(app.executable, ["-version"], cwd="/")
         debian = subprocess.run(["ant", "-version"], cwd="/", capture_output=True, text=True, timeout=COMMAND_TIMEOUT)
         self.assertEqual((result.code, result.stdout[:11], result.stdout), (0, "Apache Ant(", debian.stdout), result.stderr)
+
+    def test_the_release_archive_starts_its_sample_from_any_folder(self):
+        hello = os.path.join(release_archive(self, ".tar.gz"), "examples", "hello")
+        shutil.copy2(os.path.join(hello, "..", "..", "embark"), launcher := os.path.join(hello, "hello"))
+        subprocess.run([JAVA_HOME + "/bin/javac", "-d", os.path.join(hello, "classes"), os.path.join(hello, "Hello.java")],
+                       check=True)
+        result = run_native(launcher, ["first", "second argument"], cwd="/")
+        self.assertEqual((result.code, result.stdout.splitlines()[1:]), (0, ["arg[0]=first", "arg[1]=second argument"]),
+                         result.stderr)
 
     def test_hints_after_a_main_class_not_found(self):
         app = AppFolder(self, linux_launcher(), "app")

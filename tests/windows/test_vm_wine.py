@@ -9,7 +9,9 @@ import shutil
 import tempfile
 import unittest
 
-from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, windows_launcher
+from types import SimpleNamespace
+
+from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, release_archive, windows_launcher
 
 DOUBLES = os.path.join(BUILD_ROOT, ARCH, "test-bin", "jvm-double")
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
@@ -117,6 +119,17 @@ class VmUnderWine(unittest.TestCase):
                     file.write(library)
                 result, _ = start(self.wine, app)
                 self.assertEqual((result.code, result.stdout), (-1, f"Error: {message.format(app.library)}.\n \n"))
+
+    def test_the_release_archive_starts_its_sample_with_a_private_runtime(self):
+        release = release_archive(self, ".zip")
+        hello = os.path.join(release, "examples", "hello")
+        shutil.copy2(os.path.join(release, {"win64": "x64", "win32": "x86"}[ARCH], "embark.exe"), hello + "/hello.exe")
+        install_double(hello), pathlib.Path(hello, "bin", "java.dll").write_text("marks the private runtime")
+        app = SimpleNamespace(executable=hello + "/hello.exe", path=lambda name: os.path.join(hello, name))
+        result, record = start(self.wine, app, "hello first")
+        self.assertEqual(result.code, 0, result.stdout)
+        self.assertIn(f"option -Djava.class.path={Wine.windows_path(hello)}/classes", record)
+        self.assertEqual([line for line in record if line.startswith(("class Hello", "arg "))], ["class Hello", "arg first"])
 
     def test_only_the_settings_file_named_after_the_executable_is_read(self):
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
