@@ -52,10 +52,14 @@ def string_table(resources):
     return found
 
 
+def read(*parts):
+    with open(os.path.join(*parts), encoding="utf-8") as f:
+        return f.read()
+
+
 def catalogue():
     """id -> text, from the one header that holds the catalogue."""
-    with open(os.path.join(SOURCE_DIR, "src", "core", "message_texts.h"), encoding="utf-8") as f:
-        source = f.read()
+    source = read(SOURCE_DIR, "src", "core", "message_texts.h")
     texts = dict(re.findall(r'#define (EMBARK_MSG_\w+) "((?:[^"\\]|\\.)*)"', source))
     return {int(number): texts[name].encode().decode("unicode_escape")
             for number, name in re.findall(r"ENTRY\((\d+), (EMBARK_MSG_\w+)\)", source)}
@@ -74,7 +78,9 @@ class WindowsExecutables(unittest.TestCase):
                 manifest = resources[RT_MANIFEST, 1].decode("utf-8")
                 self.assertRegex(manifest, r'name="Microsoft\.Windows\.Common-Controls"\s+version="6\.0\.0\.0"')
                 self.assertIn('level="asInvoker"', manifest)
-                self.assertRegex(resources[RT_VERSION, 1].decode("utf-16-le"), "ProductName\0+embark\0")
+                version = re.search(r"project\(embark VERSION ([0-9.]+)", read(SOURCE_DIR, "CMakeLists.txt")).group(1)
+                self.assertRegex(resources[RT_VERSION, 1].decode("utf-16-le"), f"OriginalFilename\0+{name}\0.*"
+                                 f"ProductName\0+embark\0.*ProductVersion\0+{version}\0")
                 self.assertLessEqual({RT_ICON, RT_GROUP_ICON}, {kind for kind, _ in resources})
                 self.assertIn((RT_DIALOG, 201), resources.keys())  # the missing-runtime dialog
                 self.assertIn("MS Shell Dlg", resources[RT_DIALOG, 201].decode("utf-16-le", "replace"))
