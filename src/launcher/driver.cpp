@@ -78,14 +78,16 @@ bool initialise(platform::System& system, MissingRuntimeWindows& windows, const 
     std::string other_machine_library; // the first passed over, for the hint when none fits
     auto take_library_below = [&](const char* source, const std::string& runtime_home) {
         VmLibrary library = find_vm_library(system, runtime_home, state.runtime.jvm_type);
-        trace.line("%s %s: %s%s",
-                   {source, runtime_home.empty() ? "(the current directory)" : runtime_home,
-                    library.path.empty() && !library.other_machine_path.empty()
-                        ? "no VM library for this processor, passed over "
-                        : "",
-                    !library.path.empty()                    ? library.path
-                        : library.other_machine_path.empty() ? std::string("no VM library")
-                                                             : library.other_machine_path});
+        if (trace) {
+            trace.line("%s %s: %s%s",
+                       {source, runtime_home.empty() ? "(the current directory)" : runtime_home,
+                        library.path.empty() && !library.other_machine_path.empty()
+                            ? "no VM library for this processor, passed over "
+                            : "",
+                        !library.path.empty()                    ? library.path
+                            : library.other_machine_path.empty() ? std::string("no VM library")
+                                                                 : library.other_machine_path});
+        }
         state.vm_library_path = std::move(library.path);
         if (other_machine_library.empty()) {
             other_machine_library = std::move(library.other_machine_path);

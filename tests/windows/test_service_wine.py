@@ -37,10 +37,11 @@ class ServiceUnderWine(unittest.TestCase):
     def status(self, app, control=None):
         return self.wine.run(windows_helper(ARCH), ["service", app.name, *([str(control)] if control else [])]).stdout
 
-    def wait_for(self, app, status, text=""):
+    def wait_for(self, app, status, text="", started=None):  # started: what `sc start` said, shown on a failure
         deadline = time.monotonic() + 60
         while not (self.status(app).startswith(status) and text in self.recorded(app)):
-            self.assertLess(time.monotonic(), deadline, f"not {status!r} with {text!r}: {self.status(app)}")
+            self.assertLess(time.monotonic(), deadline, f"not {status!r} with {text!r}: {self.status(app)}"
+                                                        + (f"; sc start: {started.stdout!r}" if started else ""))
             time.sleep(0.1)
 
     def recorded(self, app):
@@ -87,8 +88,7 @@ class ServiceUnderWine(unittest.TestCase):
                                              ("", "JRE Path", FAILED, ""), ("", "", FAILED, "")]:
             with self.subTest(scenario=scenario, drop=drop):
                 app = self.install(scenario, drop)
-                self.sc("start", app.name)
-                self.wait_for(app, status, text)
+                self.wait_for(app, status, text, self.sc("start", app.name))
 
     def test_started_from_a_console_it_says_so_and_exits_with_minus_one(self):
         app = self.install("")
