@@ -98,8 +98,7 @@ class DialogUnderWine(OnVirtualDisplay):
 
     unix = classmethod(lambda cls, windows_path: os.path.join(cls.wine.prefix, "drive_c", *windows_path[3:].split("\\")))  # on C:
 
-    def start(self, settings, *steps, launcher=windows_launcher(ARCH)):  # runs the steps (driver steps or functions) on a
-        # start: its exit code, first record
+    def start(self, settings, *steps, launcher=windows_launcher(ARCH)):  # the steps on a start: exit code, first record
         self.app = AppFolder(self, launcher, "tool.exe")
         self.per_user = os.path.join(self.app_data, "Embark", code := self.app.root[-8:], "tool.ini")
         self.addCleanup(shutil.rmtree, os.path.dirname(self.per_user), True)

@@ -31,10 +31,7 @@ static int run(void) {
     char *handles = variable("EMBARK_RAW_HANDLES");
     BOOL detached = handles && strcmp(handles, "detached") == 0, console = handles && !detached;
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (console) {
-        FreeConsole();
-        AllocConsole();
-    }
+    if (console) FreeConsole(), AllocConsole();
     startup.cb = sizeof startup;
     startup.dwFlags = handles ? STARTF_USESTDHANDLES : 0;
     if (!line || !CreateProcessA(application, line, NULL, NULL, !handles, detached ? DETACHED_PROCESS : 0, NULL, NULL,
@@ -52,18 +49,14 @@ static int run(void) {
         for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
             char text[1024];
             DWORD read = 0, written;
-            COORD at = {0, row};
-            ReadConsoleOutputCharacterA(screen, text, info.dwSize.X < 1023 ? info.dwSize.X : 1023, at, &read);
+            ReadConsoleOutputCharacterA(screen, text, info.dwSize.X < 1023 ? info.dwSize.X : 1023, (COORD){0, row}, &read);
             while (read > 0 && text[read - 1] == ' ') --read;
             text[read++] = '\n';
             WriteFile(output, text, read, &written, NULL);
         }
     }
     FILE *out = exit_file ? fopen(exit_file, "w") : NULL;
-    if (out) {
-        fprintf(out, "%ld\n", (long)(LONG)code);
-        fclose(out);
-    }
+    if (out) fprintf(out, "%ld\n", (long)(LONG)code), fclose(out);
     return (int)code;
 }
 
