@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/win32/win32_system.h"
 
 namespace embark::platform::win32 {
@@ -20,21 +22,13 @@ std::string Win32ProfileFiles::read(const std::string& file, const char* section
 }
 
 std::vector<std::string> Win32ProfileFiles::key_names(const std::string& file, const char* section) {
-    // A null key lists the section's key names, each ended by a zero, the list by a second one.
-    std::string buffer(1024, '\0');
-    DWORD length;
-    for (;;) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        length = ::GetPrivateProfileStringA(section, nullptr, "", buffer.data(), size, file.c_str());
-        if (length + 2 < size || size >= 0x40000000u) {
-            break;
-        }
-        buffer.assign(static_cast<size_t>(size) * 2, '\0');
-    }
+    // A null key reads the section's key names, each ended by a zero; a list
+    // cut short comes back as a cut value does, so the same read serves.
+    std::string list = read(file, section, nullptr);
     std::vector<std::string> names;
-    for (size_t start = 0; start < length;) {
-        size_t end = buffer.find('\0', start);
-        names.push_back(buffer.substr(start, end - start));
+    for (size_t start = 0; start < list.size();) {
+        size_t end = std::min(list.find('\0', start), list.size());
+        names.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return names;
