@@ -1,5 +1,5 @@
 """The release archives, from the built presets: embark-<version>-windows.zip (the x64 and x86 launchers in folders of
-their own) and embark-<version>-linux-x86_64.tar.gz, each with the README, the licence, the changelog and the sample
+their own, and the x64 embark-brand.exe) and embark-<version>-linux-x86_64.tar.gz (the launcher and embark-brand), each with the README, the licence, the changelog and the sample
 application, and SHA256SUMS beside them. The same sources give the same bytes: fixed times, owners, modes and order
 in the archives, and executables linked without time stamps.
 
@@ -71,9 +71,11 @@ def main(output, build):
         f"{windows}.zip": (write_zip, [(f"{windows}/{name}", data, executable) for name, data, executable in documents]
                            + [(f"{windows}/{folder}/{exe}", read(os.path.join(build, preset, "bin", exe)), True)
                               for preset, folder in (("win64", "x64"), ("win32", "x86"))
-                              for exe in ("embark.exe", "embarkw.exe")]),
+                              for exe in ("embark.exe", "embarkw.exe")]
+                           + [(f"{windows}/embark-brand.exe", read(os.path.join(build, "win64", "bin", "embark-brand.exe")), True)]),
         f"{linux}.tar.gz": (write_tar_gz, [(f"{linux}/{name}", data, executable) for name, data, executable in documents]
-                            + [(f"{linux}/embark", stripped(os.path.join(build, "linux", "bin", "embark")), True)]),
+                            + [(f"{linux}/{tool}", stripped(os.path.join(build, "linux", "bin", tool)), True)
+                               for tool in ("embark", "embark-brand")]),
     }
     os.makedirs(output, exist_ok=True)
     sums = []

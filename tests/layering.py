@@ -17,6 +17,7 @@ MAY_INCLUDE = {
     "modes": {"vm", "core", "platform"},
     "ui": {"runtime", "core", "platform"},
     "launcher": {"modes", "ui", "vm", "runtime", "core", "platform"},
+    "brand": {"platform"},
 }
 
 src = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "src")

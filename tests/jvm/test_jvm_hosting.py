@@ -211,6 +211,7 @@ class JvmHosting(unittest.TestCase):
         result = run_native(launcher, ["first", "second argument"], cwd="/")
         self.assertEqual((result.code, result.stdout.splitlines()[1:]), (0, ["arg[0]=first", "arg[1]=second argument"]),
                          result.stderr)
+        self.assertEqual(run_native(os.path.join(hello, "..", "..", "embark-brand"), ["--help"]).code, 0)
 
     def test_hints_after_a_main_class_not_found(self):
         app = AppFolder(self, linux_launcher(), "app")

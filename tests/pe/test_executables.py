@@ -4,9 +4,13 @@ import itertools
 import os
 import re
 import struct
+import subprocess
+import tempfile
 import unittest
 
-from embark_harness import SOURCE_DIR, windows_launcher
+from embark_harness import BUILD_ROOT, SOURCE_DIR, windows_launcher
+
+BRAND = os.path.join(BUILD_ROOT, "linux", "bin", "embark-brand")
 
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
                "comctl32.dll", "gdi32.dll", "comdlg32.dll", "shlwapi.dll"}
@@ -38,6 +42,20 @@ def read_pe(path):
                 resources[path] = data[offset(u32(leaf)):offset(u32(leaf)) + u32(leaf + 4)]
     walk(base, ())
     return u16(header + 4), u16(optional + 68), dlls, resources
+
+
+def sections_and_checksum(data):
+    """{name: raw bytes} of the sections, and whether the optional header's checksum is the image's."""
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    count, optional_size = struct.unpack_from("<H", data, header + 6)[0], struct.unpack_from("<H", data, header + 20)[0]
+    table = header + 24 + optional_size
+    sections = {data[at:at + 8].rstrip(b"\0").decode(): data[offset:offset + size] for at in range(table, table + 40 * count, 40)
+                for size, offset in [struct.unpack_from("<II", data, at + 16)]}
+    field, total = header + 24 + 64, 0
+    for at in range(0, len(data), 2):
+        total += 0 if at in (field, field + 2) else int.from_bytes(data[at:at + 2], "little")
+        total = (total & 0xFFFF) + (total >> 16)
+    return sections, struct.unpack_from("<I", data, field)[0] == (total & 0xFFFF) + (total >> 16) + len(data)
 
 
 def string_table(resources):
@@ -84,3 +102,67 @@ class WindowsExecutables(unittest.TestCase):
                 self.assertLessEqual({RT_ICON, RT_GROUP_ICON}, {kind for kind, _ in resources})
                 self.assertIn((RT_DIALOG, 201), resources.keys())  # the missing-runtime dialog
                 self.assertIn("MS Shell Dlg", resources[RT_DIALOG, 201].decode("utf-16-le", "replace"))
+
+    def test_branding(self):
+        folder = tempfile.mkdtemp(prefix="embark-brand-")
+        self.addCleanup(__import__("shutil").rmtree, folder)
+        images = [struct.pack("<IiiHHI", 40, size, 2 * size, 1, 32, 0) + bytes(20 + 5 * size * size) for size in (16, 48)]
+        icon = struct.pack("<HHH", 0, 1, 2) + b"".join(struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), at)
+                                                       for size, image, at in ((16, images[0], 38), (48, images[1], 38 + len(images[0]))))
+        with open(icon_path := os.path.join(folder, "app.ico"), "wb") as f:
+            f.write(icon + b"".join(images))
+        brand = lambda *arguments: subprocess.run([BRAND, *arguments], capture_output=True, text=True)
+        for arch in ("win64", "win32"):
+            with self.subTest(arch):
+                launcher, output = os.path.join(os.path.dirname(windows_launcher(arch)), "embarkw.exe"), os.path.join(folder, "tool.exe")
+                # Without options, the same resources written anew.
+                self.assertEqual(brand(launcher, output).returncode, 0)
+                self.assertEqual(read_pe(output), read_pe(launcher))
+                done = brand(launcher, output, "--icon", icon_path, "--version", "1.2.3.65535", "--product-name", "Аcme \u6587",
+                             "--file-description", "Tool", "--company", "Acme Ltd", "--copyright", "(c) 2026 Acme",
+                             "--original-filename", "tool.exe", "--utf8", "--require-admin")
+                self.assertEqual((done.returncode, done.stderr), (0, ""))
+                with open(launcher, "rb") as f, open(output, "rb") as g:
+                    (before, _), (after, checksum_right) = sections_and_checksum(f.read()), sections_and_checksum(g.read())
+                self.assertTrue(checksum_right)
+                self.assertEqual({name: data for name, data in after.items() if name != ".rsrc"},
+                                 {name: data for name, data in before.items() if name != ".rsrc"})
+                _, subsystem, _, resources = read_pe(output)
+                group = resources[RT_GROUP_ICON, 1]
+                self.assertEqual(group[:6], struct.pack("<HHH", 0, 1, 2))
+                self.assertEqual([resources[RT_ICON, struct.unpack_from("<H", group, 6 + 14 * i + 12)[0]] for i in range(2)], images)
+                self.assertEqual([group[6 + 14 * i:18 + 14 * i] for i in range(2)], [icon[6 + 16 * i:18 + 16 * i] for i in range(2)])
+                self.assertEqual(len([kind for kind, _ in resources if kind == RT_ICON]), 2)
+                version = resources[RT_VERSION, 1]
+                fixed = version.index(struct.pack("<I", 0xFEEF04BD))
+                self.assertEqual(struct.unpack_from("<4I", version, fixed + 8), (0x10002, 0x3FFFF, 0x10002, 0x3FFFF))
+                texts = version.decode("utf-16-le")
+                for key, value in [("ProductName", "Аcme \u6587"), ("FileDescription", "Tool"), ("CompanyName", "Acme Ltd"),
+                                   ("LegalCopyright", "(c) 2026 Acme"), ("OriginalFilename", "tool.exe"),
+                                   ("FileVersion", "1.2.3.65535"), ("ProductVersion", "1.2.3.65535"), ("InternalName", "embark")]:
+                    self.assertRegex(texts, f"{key}\0+{re.escape(value)}\0")
+                manifest = resources[RT_MANIFEST, 1].decode("utf-8")
+                self.assertIn(">UTF-8</activeCodePage>", manifest)
+                self.assertEqual(re.findall(r'level="(\w+)"', manifest), ["requireAdministrator"])
+                self.assertEqual((subsystem, string_table(resources)), (2, catalogue()))
+        with open(launcher, "rb") as f:
+            signed = bytearray(f.read())
+        directories = struct.unpack_from("<I", signed, 0x3C)[0] + 24 + 96  # x86: PE32
+        signed[directories + 32:directories + 40] = struct.pack("<II", len(signed), 8)
+        with open(signed_path := os.path.join(folder, "signed.exe"), "wb") as f:
+            f.write(signed + bytes(8))
+        readme = os.path.join(SOURCE_DIR, "README.md")
+        for arguments, message in [([readme], "README.md is not a Windows executable"),
+                                   (["--icon", readme], "README.md is not an icon file (.ico)"),
+                                   (["--version", "1.2.3"], '--version "1.2.3" is not four numbers up to 65535'),
+                                   (["--version", "1.2.3.65536"], "not four numbers"), (["--version", "1.2.3.4.5"], "not four"),
+                                   (["--company", "\udcff"], "--company is not UTF-8 text"), (["--colour", "red"], "unknown option"),
+                                   (["--copyright", "x" * 40000], "at most 64 KiB"), ([signed_path], "is signed: brand the launcher first"),
+                                   ([os.path.join(folder, "none.exe")], "cannot read"), (["--utf8", "--utf8"], "given twice")]:
+            with self.subTest(message):
+                files = [launcher, output] if arguments[0].startswith("--") else [arguments.pop(0), output]
+                os.path.exists(output) and os.remove(output)
+                done = subprocess.run([BRAND, *files, *arguments], capture_output=True)
+                self.assertEqual((done.returncode, done.stdout, done.stderr.count(b"\n")), (1, b"", 1))
+                self.assertIn(message, done.stderr.decode("utf-8"))
+                self.assertEqual(sorted(os.listdir(folder)), ["app.ico", "signed.exe"])  # no output, no part of one

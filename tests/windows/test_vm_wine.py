@@ -6,6 +6,7 @@ registry (the x64 launcher reads the 64-bit view, the x86 launcher the 32-bit on
 import os
 import pathlib
 import shutil
+import struct
 import tempfile
 import unittest
 
@@ -14,6 +15,7 @@ from types import SimpleNamespace
 from embark_harness import ARCH, BUILD_ROOT, AppFolder, Wine, release_archive, windows_launcher
 
 DOUBLES = os.path.join(BUILD_ROOT, ARCH, "test-bin", "jvm-double")
+BRAND = os.path.join(BUILD_ROOT, "win64", "bin", "embark-brand.exe")  # the x64 tool brands either machine's launcher
 JRE = "Software\\JavaSoft\\Java Runtime Environment"
 ROOTS = ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER")
 VENDORS = ("JavaSoft", "JRockit", "Eclipse Adoptium", "AdoptOpenJDK", "Eclipse Foundation", "Microsoft\\JDK",
@@ -35,6 +37,13 @@ def start(wine, app, line="tool", scenario="", **env):
     env.update(EMBARK_JVM_DOUBLE_RECORD=Wine.windows_path(record), EMBARK_JVM_DOUBLE_SCENARIO=scenario)
     result = wine.run_raw(ARCH, app.executable, line, cwd=BUILD_ROOT, extra_env=env)
     return result, record.read_text("latin-1").splitlines() if record.exists() else []
+
+
+def solid_icon(colour):
+    """An icon file of one 32-pixel 32-bit image, all of one colour (0xRRGGBB)."""
+    pixels = struct.pack("<I", 0xFF000000 | colour) * 32 * 32 + bytes(4 * 32)  # the colours, then the mask
+    image = struct.pack("<IiiHHI", 40, 32, 64, 1, 32, 0) + bytes(20) + pixels
+    return struct.pack("<HHHBBBBHHII", 0, 1, 1, 32, 32, 0, 0, 1, 32, len(image), 22) + image
 
 
 class VmUnderWine(unittest.TestCase):
@@ -130,6 +139,36 @@ class VmUnderWine(unittest.TestCase):
         self.assertEqual(result.code, 0, result.stdout)
         self.assertIn(f"option -Djava.class.path={Wine.windows_path(hello)}/classes", record)
         self.assertEqual([line for line in record if line.startswith(("class Hello", "arg "))], ["class Hello", "arg first"])
+
+    def test_branded_launchers(self):
+        app = self.app()
+        icon = app.write("app.ico", solid_icon(0x2080C0))
+        brand = lambda output, *options: self.wine.run(BRAND, [Wine.windows_path(windows_launcher(ARCH)),
+                                                               Wine.windows_path(output), *options])
+        done = brand(app.executable, "--icon", Wine.windows_path(icon), "--version", "2.3.4.5", "--company", "Acme",
+                     "--product-name", "Acme Tool", "--original-filename", "tool.exe")
+        self.assertEqual((done.code, done.stderr), (0, ""))
+        seen = self.wine.run(BUILD_ROOT + f"/{ARCH}/test-bin/test_helper.exe", ["version", Wine.windows_path(app.executable)])
+        self.assertEqual(seen.stdout.splitlines(), [
+            "fixed 2.3.4.5", "ProductName Acme Tool", "FileDescription embark Java application launcher",
+            "CompanyName Acme", "LegalCopyright The embark developers", "OriginalFilename tool.exe",
+            "FileVersion 2.3.4.5", "ProductVersion 2.3.4.5", "icons 1 pixel 2080c0"])
+        result, record = start(self.wine, app)
+        self.assertEqual((result.code, record[-4:-1]), (0, ["call com/example/App.main", "leaks 0", "detach"]))
+        # A folder outside the system's code page (Western): only the UTF-8 launcher finds its settings there.
+        folder = app.path("\u041f\u0440\u0438\u043b\u043e\u0436\u0435\u043d\u0438\u0435")
+        os.makedirs(folder)
+        shutil.copy2(app.settings_path(), folder)
+        for options, code, stdout in [(["--utf8"], 0, ""), ([], 255, "Error: Main class was not specified in INI file. \n")]:
+            with self.subTest(options):
+                self.assertEqual(brand(app.path("branded.exe"), *options).code, 0)
+                shutil.copy2(app.path("branded.exe"), os.path.join(folder, "tool.exe"))
+                record = pathlib.Path(app.path("record.txt"))
+                record.unlink(missing_ok=True)
+                result = self.wine.run(os.path.join(folder, "tool.exe"), cwd=BUILD_ROOT, extra_env={
+                    "EMBARK_JVM_DOUBLE_RECORD": Wine.windows_path(record)})
+                self.assertEqual((result.code, result.stdout), (code, stdout))
+                self.assertEqual(record.exists() and "call com/example/App.main" in record.read_text(), code == 0)
 
     def test_only_the_settings_file_named_after_the_executable_is_read(self):
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")

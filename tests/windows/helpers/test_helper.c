@@ -4,6 +4,8 @@
  * (EMBARK_RAW_HANDLES "none": without standard handles but in the helper's console; "detached": without either,
  * as from a shortcut);
  * `box CAPTION` prints the text of the message box with that caption and presses OK;
+ * `version FILE` prints the file's fixed version and version texts as Windows reads them, its number of icons and the
+ * first pixel of its large icon;
  * `env NAME` prints a variable as Windows programs see it (exit 1: unset);
  * `service NAME [CONTROL]` sends the control code to the installed service, if
  * given, and prints its status record's fields after the type (exit 1: failed);
@@ -75,6 +77,29 @@ static int box(const char *caption) {
     return 1;
 }
 
+static int version(const char *file) {
+    static const char *keys[] = {"ProductName", "FileDescription", "CompanyName", "LegalCopyright", "OriginalFilename",
+                                 "FileVersion", "ProductVersion"};
+    DWORD ignored, size = GetFileVersionInfoSizeA(file, &ignored), pixel = 0;
+    char *data = size ? malloc(size) : NULL, key[80], *text;
+    VS_FIXEDFILEINFO *fixed;
+    UINT length;
+    HICON large = NULL;
+    ICONINFO icon;
+    if (!data || !GetFileVersionInfoA(file, 0, size, data) || !VerQueryValueA(data, "\\", (void **)&fixed, &length))
+        return printf("error %lu\n", GetLastError()), 1;
+    printf("fixed %lu.%lu.%lu.%lu\n", fixed->dwFileVersionMS >> 16, fixed->dwFileVersionMS & 0xFFFF,
+           fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
+    for (int i = 0; i < 7; ++i) {
+        sprintf(key, "\\StringFileInfo\\040904B0\\%s", keys[i]);
+        if (VerQueryValueA(data, key, (void **)&text, &length)) printf("%s %s\n", keys[i], text);
+    }
+    if (ExtractIconExA(file, 0, &large, NULL, 1) == 1 && GetIconInfo(large, &icon))
+        GetBitmapBits(icon.hbmColor, sizeof pixel, &pixel);
+    printf("icons %u pixel %06lx\n", ExtractIconExA(file, -1, NULL, NULL, 0), pixel & 0xFFFFFF);
+    return 0;
+}
+
 static int service(const char *name, const char *control) {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT), handle = NULL;
     SERVICE_STATUS status;
@@ -110,11 +135,12 @@ int main(int argc, char **argv) {
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "service") == 0) return service(argv[2], argc == 4 ? argv[3] : NULL);
     if (argc == 2 && strcmp(argv[1], "run") == 0) return run();
     if (argc == 3 && strcmp(argv[1], "box") == 0) return box(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "version") == 0) return version(argv[2]);
     if (argc == 3 && strcmp(argv[1], "env") == 0) {
         char *value = variable(argv[2]);
         if (value) fputs(value, stdout);
         return value ? 0 : 1;
     }
-    fputs("usage: test_helper run | env NAME | service NAME [CONTROL] | squat NAME\n", stderr);
+    fputs("usage: test_helper run | box CAPTION | version FILE | env NAME | service NAME [CONTROL] | squat NAME\n", stderr);
     return 2;
 }
