@@ -2,6 +2,8 @@
 
 #include "brand/binary.h"
 
+#include <algorithm>
+
 namespace embark::brand {
 namespace {
 
@@ -39,7 +41,7 @@ PeImage::PeImage(std::string bytes, const std::string& name) : bytes_(std::move(
         Section section{at, file.u32(at + 8), file.u32(at + 12), file.u32(at + 16), file.u32(at + 20)};
         file.range(section.raw_offset, section.raw_size);
         if (!sections_.empty() &&
-            (section.address < sections_.back().address + sections_.back().virtual_size ||
+            (section.address < uint64_t{sections_.back().address} + sections_.back().virtual_size ||
              (section.raw_size != 0 && section.raw_offset < file_end))) {
             fail(name + ": its sections are not in the order of their addresses");
         }

@@ -132,7 +132,11 @@ class VmUnderWine(unittest.TestCase):
     def test_the_release_archive_starts_its_sample_with_a_private_runtime(self):
         release = release_archive(self, ".zip")
         hello = os.path.join(release, "examples", "hello")
-        shutil.copy2(os.path.join(release, {"win64": "x64", "win32": "x86"}[ARCH], "embark.exe"), hello + "/hello.exe")
+        # Branded by the archive's own tool, as the README's first steps say.
+        launcher = os.path.join(release, {"win64": "x64", "win32": "x86"}[ARCH], "embark.exe")
+        branded = self.wine.run(os.path.join(release, "embark-brand.exe"), [Wine.windows_path(launcher),
+                                Wine.windows_path(hello + "/hello.exe"), "--product-name", "Hello"])
+        self.assertEqual(branded.code, 0, branded.stderr)
         install_double(hello), pathlib.Path(hello, "bin", "java.dll").write_text("marks the private runtime")
         app = SimpleNamespace(executable=hello + "/hello.exe", path=lambda name: os.path.join(hello, name))
         result, record = start(self.wine, app, "hello first")
