@@ -23,8 +23,9 @@ def read_pe(path):
         data = f.read()
     u16, u32 = (lambda at: struct.unpack_from("<H", data, at)[0]), (lambda at: struct.unpack_from("<I", data, at)[0])
     optional = (header := u32(0x3C)) + 24
-    sections = [struct.unpack_from("<12x 3I", data, optional + u16(header + 20) + 40 * i)  # address, raw size, offset
-                for i in range(u16(header + 6))]
+    # As the loader maps them: address, the bytes mapped from the file (no more than the section's size), offset.
+    sections = [(address, min(size, raw_size), raw) for i in range(u16(header + 6)) for size, address, raw_size, raw
+                in [struct.unpack_from("<8x 4I", data, optional + u16(header + 20) + 40 * i)]]
     offset = lambda rva: next(raw + rva - start for start, size, raw in sections if start <= rva < start + size)
     directories = optional + (112 if u16(optional) == 0x20B else 96)
     dlls, entry = set(), offset(u32(directories + 8))
@@ -45,12 +46,21 @@ def read_pe(path):
 
 
 def sections_and_checksum(data):
-    """{name: raw bytes} of the sections, and whether the optional header's checksum is the image's."""
+    """{name: raw bytes} of the sections, and whether the header's checksum and the image's layout are right: the
+    sections in order without overlap, aligned, and the image's size their end."""
     header = struct.unpack_from("<I", data, 0x3C)[0]
     count, optional_size = struct.unpack_from("<H", data, header + 6)[0], struct.unpack_from("<H", data, header + 20)[0]
-    table = header + 24 + optional_size
-    sections = {data[at:at + 8].rstrip(b"\0").decode(): data[offset:offset + size] for at in range(table, table + 40 * count, 40)
-                for size, offset in [struct.unpack_from("<II", data, at + 16)]}
+    table, (section_alignment, file_alignment) = header + 24 + optional_size, struct.unpack_from("<II", data, header + 56)
+    fields = [struct.unpack_from("<4I", data, at + 8) for at in range(table, table + 40 * count, 40)]
+    end = 0
+    for size, address, raw_size, raw in fields:
+        if address < end or address % section_alignment or raw % file_alignment or raw_size % file_alignment:
+            return {}, False
+        end = address + size
+    sections = {data[at:at + 8].rstrip(b"\0").decode(): data[raw:raw + raw_size]
+                for at, (_, _, raw_size, raw) in zip(range(table, table + 40 * count, 40), fields)}
+    if struct.unpack_from("<I", data, header + 24 + 56)[0] != -(-end // section_alignment) * section_alignment:
+        return sections, False
     field, total = header + 24 + 64, 0
     for at in range(0, len(data), 2):
         total += 0 if at in (field, field + 2) else int.from_bytes(data[at:at + 2], "little")
@@ -151,18 +161,23 @@ class WindowsExecutables(unittest.TestCase):
         signed[directories + 32:directories + 40] = struct.pack("<II", len(signed), 8)
         with open(signed_path := os.path.join(folder, "signed.exe"), "wb") as f:
             f.write(signed + bytes(8))
-        readme = os.path.join(SOURCE_DIR, "README.md")
-        for arguments, message in [([readme], "README.md is not a Windows executable"),
-                                   (["--icon", readme], "README.md is not an icon file (.ico)"),
-                                   (["--version", "1.2.3"], '--version "1.2.3" is not four numbers up to 65535'),
-                                   (["--version", "1.2.3.65536"], "not four numbers"), (["--version", "1.2.3.4.5"], "not four"),
-                                   (["--company", "\udcff"], "--company is not UTF-8 text"), (["--colour", "red"], "unknown option"),
-                                   (["--copyright", "x" * 40000], "at most 64 KiB"), ([signed_path], "is signed: brand the launcher first"),
-                                   ([os.path.join(folder, "none.exe")], "cannot read"), (["--utf8", "--utf8"], "given twice")]:
+        readme, sub, cut = os.path.join(SOURCE_DIR, "README.md"), os.path.join(folder, "sub"), os.path.join(folder, "embark.cut")
+        os.mkdir(sub)
+        with open(launcher, "rb") as f, open(cut, "wb") as g:
+            g.write(f.read()[:100000])
+        # (input and output when not the launcher and tool.exe, options, what the error line says)
+        for files, options, message in [([readme], [], "README.md is not a Windows executable"), ([cut], [], "embark.cut is damaged"),
+                                        ([signed_path], [], "is signed: brand the launcher first"),
+                                        ([os.path.join(folder, "none.exe")], [], "cannot read"),
+                                        ([launcher, sub], [], f"cannot write {sub}: Is a directory"),
+                                        ([], ["--icon", readme], "README.md is not an icon file (.ico)\n"),
+                                        ([], ["--version", "1.2.3"], '--version "1.2.3" is not four numbers up to 65535'),
+                                        ([], ["--version", "1.2.3.65536"], "not four numbers"), ([], ["--version", "1.2.3.4.5"], "not four"),
+                                        ([], ["--company", "\udcff"], "--company is not UTF-8 text"), ([], ["--colour", "red"], "unknown option"),
+                                        ([], ["--copyright", "x" * 40000], "at most 64 KiB"), ([], ["--utf8", "--utf8"], "given twice")]:
             with self.subTest(message):
-                files = [launcher, output] if arguments[0].startswith("--") else [arguments.pop(0), output]
                 os.path.exists(output) and os.remove(output)
-                done = subprocess.run([BRAND, *files, *arguments], capture_output=True)
+                done = subprocess.run([BRAND, *(files + [launcher, output][len(files):]), *options], capture_output=True)
                 self.assertEqual((done.returncode, done.stdout, done.stderr.count(b"\n")), (1, b"", 1))
                 self.assertIn(message, done.stderr.decode("utf-8"))
-                self.assertEqual(sorted(os.listdir(folder)), ["app.ico", "signed.exe"])  # no output, no part of one
+                self.assertEqual(sorted(os.listdir(folder)), ["app.ico", "embark.cut", "signed.exe", "sub"])  # no output, no part of one
