@@ -146,6 +146,10 @@ int run_step(platform::System& system, const Messages& messages, LauncherState& 
     if (!assemble_options(system, messages, state.vm_settings, state.vm_options)) {
         return exit_failure_code;
     }
+    state.startup_cache.prepare(
+        system, messages.trace(),
+        {state.vm_settings.startup_cache, state.vm_library_path, state.vm_settings.main_class},
+        state.vm_options);
     if (const Trace& trace = messages.trace()) {
         for (const std::string& option : state.vm_options.options) {
             trace.line("VM option %s", {shortened(option, system.code_page)});
@@ -158,6 +162,7 @@ int run_step(platform::System& system, const Messages& messages, LauncherState& 
 
 void teardown(LauncherState& state) {
     state.vm.destroy();
+    state.startup_cache.finish();
     if (state.gate.active) {
         gate_teardown(state.gate);
     }

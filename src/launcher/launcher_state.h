@@ -9,6 +9,7 @@
 #include "modes/single_instance.h"
 #include "runtime/runtime_request.h"
 #include "vm/java_vm.h"
+#include "vm/startup_cache.h"
 #include "vm/vm_options.h"
 
 namespace embark {
@@ -28,6 +29,7 @@ struct LauncherState {
     VmOptions vm_options;
     SingleInstanceGate gate;
     VmSession vm; // destroyed before the gate is torn down
+    StartupCache startup_cache; // publishes once the machine has ended
 };
 
 } // namespace embark

@@ -185,15 +185,25 @@ void trace_unknown_keys(platform::System& system, const Trace& trace, const std:
         const char* key;
     };
     static const Known known[] = {
-        {section::java_runtime, key::main_class},         {section::java_runtime, key::vm_parameters},
-        {section::java_runtime, key::minimum_version},    {section::java_runtime, key::maximum_version},
-        {section::java_runtime, key::preferred_versions}, {section::java_runtime, key::jre_path},
-        {section::java_runtime, key::jvm_type},           {section::java_runtime, key::jvm_source},
-        {section::java_runtime, key::vm_provider},        {section::java_runtime, key::modern_search},
-        {section::java_runtime, key::system_path},        {section::java_runtime, key::library_path},
-        {section::class_path, key::class_path},           {section::application, key::application_type},
-        {section::application, key::single_instance},     {section::application, key::override_working_dir},
-        {section::application, key::output_file},         {section::application, key::error_file},
+        {section::java_runtime, key::main_class},
+        {section::java_runtime, key::vm_parameters},
+        {section::java_runtime, key::minimum_version},
+        {section::java_runtime, key::maximum_version},
+        {section::java_runtime, key::preferred_versions},
+        {section::java_runtime, key::jre_path},
+        {section::java_runtime, key::jvm_type},
+        {section::java_runtime, key::jvm_source},
+        {section::java_runtime, key::vm_provider},
+        {section::java_runtime, key::modern_search},
+        {section::java_runtime, key::startup_cache},
+        {section::java_runtime, key::system_path},
+        {section::java_runtime, key::library_path},
+        {section::class_path, key::class_path},
+        {section::application, key::application_type},
+        {section::application, key::single_instance},
+        {section::application, key::override_working_dir},
+        {section::application, key::output_file},
+        {section::application, key::error_file},
     };
     for (const char* checked : {section::java_runtime, section::class_path, section::application}) {
         for (const std::string& name : system.profiles.key_names(file, checked)) {
@@ -278,6 +288,7 @@ bool load_settings(platform::System& system, const Messages& messages, const std
     // Read now with the rest; their absence is reported when the options are assembled.
     vm.class_path = read(section::class_path, key::class_path);
     vm.parameters = read(section::java_runtime, key::vm_parameters);
+    vm.startup_cache = read(section::java_runtime, key::startup_cache);
     vm.output_file = read(section::application, key::output_file);
     vm.error_file = read(section::application, key::error_file);
     return true;

@@ -37,6 +37,7 @@ inline constexpr const char* jvm_type = "JVM Type";
 inline constexpr const char* jvm_source = "JVM Source";
 inline constexpr const char* vm_provider = "VM Provider";
 inline constexpr const char* modern_search = "Modern Runtime Search";
+inline constexpr const char* startup_cache = "Startup Cache";
 inline constexpr const char* system_path = "System Path";
 inline constexpr const char* library_path = "Library Path";
 inline constexpr const char* product_name = "Product Name";

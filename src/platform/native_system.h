@@ -5,6 +5,7 @@
 
 #include <span>
 
+#include "platform/cache_files.h"
 #include "platform/system.h"
 
 namespace embark::platform {
@@ -25,6 +26,21 @@ public:
     std::vector<std::string> subfolder_names(const std::string& folder) override;
     std::vector<std::string> file_names(const std::string& folder) override;
     bool append(const std::string& path, std::string_view text) override;
+};
+
+class NativeCacheFiles final : public CacheFiles {
+public:
+    std::string cache_folder() override;
+    std::optional<FileFacts> facts(const std::string& path) override;
+    std::string real_path(const std::string& path) override;
+    std::string read_part(const std::string& path, uint64_t offset, size_t size) override;
+    bool make_folders(const std::string& path) override;
+    bool write(const std::string& path, std::string_view bytes) override;
+    bool replace(const std::string& from, const std::string& to) override;
+    bool remove(const std::string& path) override;
+    void touch(const std::string& path) override;
+    std::unique_ptr<FileLock> try_lock(const std::string& path) override;
+    uint64_t process_number() override;
 };
 
 class NativeProcess final : public Process {

@@ -6,6 +6,7 @@
 
 #include <span>
 
+#include "platform/cache_files.h"
 #include "platform/code_page.h"
 #include "platform/console.h"
 #include "platform/environment.h"
@@ -43,6 +44,8 @@ struct System {
     InstanceChannels* instances = nullptr;
     // Where the system has none (the in-memory platforms), a service start fails.
     ServiceHost* services = nullptr;
+    // Where the system has none (the in-memory platforms), no start uses a startup cache.
+    CacheFiles* cache_files = nullptr;
 };
 
 // The real operating system of this build. An executable without a resource

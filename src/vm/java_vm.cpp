@@ -201,8 +201,11 @@ struct JavaThreadContext {
 uint32_t java_thread_body(void* argument) {
     auto* context = static_cast<JavaThreadContext*>(argument);
     VmSession& session = context->session;
-    if (!session.create(context->messages, context->options.options)) {
+    if (!session.create(context->messages, context->options.options, context->options.exit_hook)) {
         return 1;
+    }
+    if (context->options.machine_created) {
+        context->options.machine_created(session.env());
     }
     redirect_standard_streams(context->system.files, session.env(), context->main.settings);
     bool called = call_main(context->system, context->messages, session.env(), context->main,
@@ -300,11 +303,15 @@ uint32_t VmSession::default_java_stack_size() const {
     return arguments.javaStackSize > 0 ? static_cast<uint32_t>(arguments.javaStackSize) : 0;
 }
 
-bool VmSession::create(const Messages& messages, const std::vector<std::string>& option_texts) {
+bool VmSession::create(const Messages& messages, const std::vector<std::string>& option_texts,
+                       void* exit_hook) {
     std::vector<JavaVMOption> options(option_texts.size());
     for (size_t i = 0; i < option_texts.size(); ++i) {
         options[i].optionString = const_cast<char*>(option_texts[i].c_str());
         options[i].extraInfo = nullptr;
+    }
+    if (exit_hook != nullptr) {
+        options.push_back({const_cast<char*>("exit"), exit_hook});
     }
     JavaVMInitArgs arguments{};
     arguments.version = jni::version_1_2;
@@ -379,6 +386,14 @@ int java_version_of_class_file_message(std::string_view message) {
 
 int java_feature_version(std::string_view specification_version) {
     return number_at(specification_version, specification_version.starts_with("1.") ? 2 : 0);
+}
+
+std::string system_property(JNIEnv* env, const char* name) {
+    LocalRef<jclass> system_class(env, env->FindClass("java/lang/System"));
+    std::string value =
+        system_class ? call_for_string(env, system_class.get(), nullptr, "getProperty", name) : std::string();
+    env->ExceptionClear();
+    return value;
 }
 
 jobject make_java_string(JNIEnv* env, const std::string& text) {

@@ -59,7 +59,8 @@ public:
     uint32_t default_java_stack_size() const;
     // Creates the machine on the calling thread, which becomes its Java
     // thread; false after reporting why not.
-    bool create(const Messages& messages, const std::vector<std::string>& options);
+    // `exit_hook`, when not null, is the machine's exit hook.
+    bool create(const Messages& messages, const std::vector<std::string>& options, void* exit_hook = nullptr);
     // Returns once the application's last non-daemon thread has ended.
     void destroy();
 
@@ -136,6 +137,10 @@ int java_version_of_class_file_message(std::string_view message);
 // The feature release of a java.specification.version: 8 for "1.8", 17 for
 // "17"; 0 when it starts with no number.
 int java_feature_version(std::string_view specification_version);
+
+// A system property of the machine as modified UTF-8; empty when it is unset
+// or cannot be read (nothing is left pending).
+std::string system_property(JNIEnv* env, const char* name);
 
 // java/lang/String from the bytes of a launcher string (the machine's default
 // charset decodes them); null on failure.

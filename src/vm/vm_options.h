@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/messages.h"
 #include "platform/system.h"
+#include "vm/jni_interface.h"
 
 namespace embark {
 
@@ -23,6 +25,7 @@ struct VmSettings {
     std::string error_file;
     std::string system_path;
     std::string library_path;
+    std::string startup_cache; // "Startup Cache"
 };
 
 // The options that the machine's creation passes on, and the stack of the
@@ -31,6 +34,10 @@ struct VmOptions {
     std::vector<std::string> options;
     uint32_t java_thread_stack_size = 0; // bytes; 0 keeps the system default
     std::string class_path; // references expanded, wildcards not yet
+    // The machine's exit hook (the "exit" option), called on System.exit; null for none.
+    void* exit_hook = nullptr;
+    // Run on the Java thread once the machine exists, before main.
+    std::function<void(JNIEnv*)> machine_created;
 };
 
 // Splits "Virtual Machine Parameters" at blanks outside double-quoted

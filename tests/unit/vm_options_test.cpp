@@ -58,7 +58,7 @@ TEST(VmOptionsTest, EnvironmentAndOptionsOfTheRuntime) {
         SCOPED_TRACE(parameters);
         testing::FakeSystem fake;
         fake.variables = {{"Path", "C:\\W"}, {"TEMP", "C:\\Tmp"}, {"OPTS", "-Xms1m -Xmx50P"}};
-        VmSettings settings{"App", "%TEMP%\\a.jar", parameters, "", "", system_path, library_path};
+        VmSettings settings{"App", "%TEMP%\\a.jar", parameters, "", "", system_path, library_path, ""};
         VmOptions vm;
         prepare_environment(fake.system, settings, dll, vm);
         ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), settings, vm));
@@ -79,7 +79,7 @@ TEST(VmOptionsTest, ClassPathWildcardsAfterTheApplicationFolder) {
         {"%EMBARK_APP_DIR%\\lib\\*", "C:\\Apps\\lib\\A.JAR;C:\\Apps\\lib\\b.jar"}, {"a.jar;%EMBARK_APP_DIR%/none/*;*", "a.jar;x.jar"},
         {"lib*;lib\\*.jar;;lib\x95\\*", "lib*;lib\\*.jar;;lib\x95\\*"}}; // 0x95 0x5C: one character, no separator
     for (const auto& [class_path, expanded] : cases) {
-        const VmSettings settings{"App", class_path, "", "", "", "", ""};
+        const VmSettings settings{"App", class_path, "", "", "", "", "", ""};
         VmOptions vm;
         prepare_environment(fake.system, settings, "C:\\J\\bin\\client\\jvm.dll", vm);
         ASSERT_TRUE(assemble_options(fake.system, Messages(fake.system), settings, vm));

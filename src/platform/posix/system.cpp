@@ -35,6 +35,7 @@ System& native_system(std::span<const StringTableEntry> string_table) {
     static posix::PosixRegistry registry;
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
+    static NativeCacheFiles cache_files;
     static System system{{'/', ':', "PATH", ""},
                          own_machine(),
                          profiles,
@@ -49,7 +50,8 @@ System& native_system(std::span<const StringTableEntry> string_table) {
                          memory,
                          registry,
                          &instances,
-                         &services};
+                         &services,
+                         &cache_files};
     return system;
 }
 

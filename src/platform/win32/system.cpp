@@ -30,6 +30,7 @@ System& native_system(std::span<const StringTableEntry> string_table) {
     static win32::Win32Registry registry;
     static NativeInstanceChannels instances;
     static NativeServiceHost services;
+    static NativeCacheFiles cache_files;
     static System system{{'\\', ';', "Path", ".exe"},
                          own_machine(),
                          profiles,
@@ -44,7 +45,8 @@ System& native_system(std::span<const StringTableEntry> string_table) {
                          memory,
                          registry,
                          &instances,
-                         &services};
+                         &services,
+                         &cache_files};
     return system;
 }
 
