@@ -36,6 +36,13 @@ constexpr std::pair<std::string_view, std::u16string_view> text_options[] = {
     {"--original-filename", u"OriginalFilename"},
 };
 
+// Every language of the first resource of a type; null when there is none.
+Languages* first_of_type(ResourceTree& tree, uint16_t type) {
+    auto found = tree.find(ResourceKey::of(type));
+    if (found == tree.end() || found->second.empty() || found->second.begin()->second.empty()) return nullptr;
+    return &found->second.begin()->second;
+}
+
 } // namespace
 
 BrandRequest parse_brand_arguments(const std::vector<std::string>& arguments) {
@@ -94,10 +101,9 @@ std::string brand_image(const BrandRequest& request, std::string image, const st
     ResourceTree tree = pe.resources();
     if (request.icon) replace_icon_group(tree, icon_file, *request.icon);
     if (request.version || !request.texts.empty()) {
-        Names& versions = tree[ResourceKey::of(resource_version)];
-        if (versions.empty() || versions.begin()->second.empty())
-            fail(request.input + " has no version resource");
-        for (auto& [language, data] : versions.begin()->second) {
+        Languages* versions = first_of_type(tree, resource_version);
+        if (versions == nullptr) fail(request.input + " has no version resource");
+        for (auto& [language, data] : *versions) {
             VersionBlock root = read_version_info(data.bytes);
             if (request.version) set_fixed_version(root, *request.version);
             for (const auto& [key, text] : request.texts) set_version_text(root, key, text);
@@ -105,9 +111,9 @@ std::string brand_image(const BrandRequest& request, std::string image, const st
         }
     }
     if (request.utf8 || request.require_admin) {
-        Names& manifests = tree[ResourceKey::of(resource_manifest)];
-        if (manifests.empty() || manifests.begin()->second.empty()) fail(request.input + " has no manifest");
-        for (auto& [language, data] : manifests.begin()->second) {
+        Languages* manifests = first_of_type(tree, resource_manifest);
+        if (manifests == nullptr) fail(request.input + " has no manifest");
+        for (auto& [language, data] : *manifests) {
             if (request.utf8) add_utf8_code_page(data.bytes);
             if (request.require_admin) require_administrator(data.bytes);
         }

@@ -42,10 +42,13 @@ class SingleInstance(unittest.TestCase):
             self.assertLess(time.monotonic(), deadline, message)
             time.sleep(0.02)
 
-    def sockets(self, app):  # how many sockets the first instance holds open
-        links = [os.readlink(f"/proc/{app.pid}/fd/{fd}") for fd in os.listdir(f"/proc/{app.pid}/fd")
-                 if os.path.exists(f"/proc/{app.pid}/fd/{fd}")]
-        return sum(link.startswith("socket:") for link in links)
+    def sockets(self, app):  # how many sockets the first instance holds open (a descriptor may close meanwhile)
+        def link(fd):
+            try:
+                return os.readlink(f"/proc/{app.pid}/fd/{fd}")
+            except FileNotFoundError:
+                return ""
+        return sum(link(fd).startswith("socket:") for fd in os.listdir(f"/proc/{app.pid}/fd"))
 
     def forwarded(self, app):  # (form, on a thread other than main, arguments), all arguments counted
         lines = [line.split(" ", 3) for line in open(app.log).read().splitlines()[1:]]

@@ -163,14 +163,16 @@ class WindowsExecutables(unittest.TestCase):
             f.write(signed + bytes(8))
         readme, sub, cut = os.path.join(SOURCE_DIR, "README.md"), os.path.join(folder, "sub"), os.path.join(folder, "embark.cut")
         os.mkdir(sub)
-        with open(launcher, "rb") as f, open(cut, "wb") as g:
+        with open(launcher, "rb") as f, open(cut, "wb") as g, open(cursor := os.path.join(folder, "app.cur"), "wb") as h:
             g.write(f.read()[:100000])
+            h.write(icon[:2] + b"\2\0" + icon[4:] + b"".join(images))  # a cursor file: type 2
         # (input and output when not the launcher and tool.exe, options, what the error line says)
         for files, options, message in [([readme], [], "README.md is not a Windows executable"), ([cut], [], "embark.cut is damaged"),
                                         ([signed_path], [], "is signed: brand the launcher first"),
                                         ([os.path.join(folder, "none.exe")], [], "cannot read"),
                                         ([launcher, sub], [], f"cannot write {sub}: Is a directory"),
                                         ([], ["--icon", readme], "README.md is not an icon file (.ico)\n"),
+                                        ([], ["--icon", cursor], "app.cur is not an icon file (.ico)\n"),
                                         ([], ["--version", "1.2.3"], '--version "1.2.3" is not four numbers up to 65535'),
                                         ([], ["--version", "1.2.3.65536"], "not four numbers"), ([], ["--version", "1.2.3.4.5"], "not four"),
                                         ([], ["--company", "\udcff"], "--company is not UTF-8 text"), ([], ["--colour", "red"], "unknown option"),
@@ -180,4 +182,4 @@ class WindowsExecutables(unittest.TestCase):
                 done = subprocess.run([BRAND, *(files + [launcher, output][len(files):]), *options], capture_output=True)
                 self.assertEqual((done.returncode, done.stdout, done.stderr.count(b"\n")), (1, b"", 1))
                 self.assertIn(message, done.stderr.decode("utf-8"))
-                self.assertEqual(sorted(os.listdir(folder)), ["app.ico", "embark.cut", "signed.exe", "sub"])  # no output, no part of one
+                self.assertEqual(sorted(os.listdir(folder)), ["app.cur", "app.ico", "embark.cut", "signed.exe", "sub"])  # no output, no part of one

@@ -174,6 +174,31 @@ class VmUnderWine(unittest.TestCase):
                 self.assertEqual((result.code, result.stdout), (code, stdout))
                 self.assertEqual(record.exists() and "call com/example/App.main" in record.read_text(), code == 0)
 
+    def test_startup_cache(self):
+        # The stand-in writes an archive where it is asked to record one: the cache's folder, lock, names and
+        # publication as Windows has them.
+        local = self.wine.windows_environment(ARCH, "LOCALAPPDATA")
+        cache = pathlib.Path(self.wine.prefix, "drive_c", *local.split("\\")[1:], "embark", "cache")
+        for parameters, scenario, code in [("", "", 0), ("-Dcase=exit", "exit:3", 3)]:
+            app = self.app(parameters)
+            app.write("runtime/release", 'JAVA_VERSION="21.0.1"\n')
+            archives = lambda: list(next(key.parent for key in cache.glob("*/key") if app.home in key.read_text()).glob("classes-*"))
+            for step in ("records", "uses", "finds it damaged and records", "is off"):
+                with self.subTest(scenario=scenario, step=step):
+                    if step == "is off":
+                        app.write_settings(pathlib.Path(app.settings_path()).read_text().replace("Main", "Startup Cache=NO\nMain"))
+                    elif step.startswith("finds"):
+                        archives()[0].write_bytes(b"\xa8\xab\x0b\xf0 cut short")
+                    result, record = start(self.wine, app, scenario=scenario)
+                    self.assertEqual(result.code, code, result.stdout)
+                    options = [line[7:] for line in record if line.startswith("option -X") or line == "option exit"]
+                    archive, = archives()
+                    uses = f"-XX:SharedArchiveFile={local}\\embark\\cache\\{archive.parent.name}\\{archive.name}"
+                    expected = {"records": ["-XX:+AutoCreateSharedArchive", "exit"], "uses": [uses], "is off": []}
+                    self.assertEqual([option for option in options if option.startswith(("-XX:+Auto", "exit", "-XX:Shared"))
+                                      and not option.endswith(".part")], expected.get(step, expected["records"]))
+                    self.assertEqual(archive.read_bytes()[:4], b"\xa8\xab\x0b\xf0")
+
     def test_only_the_settings_file_named_after_the_executable_is_read(self):
         app = AppFolder(self, windows_launcher(ARCH), "tool.exe")
         elsewhere = AppFolder(self, windows_launcher(ARCH), "unused.exe")

@@ -10,7 +10,10 @@
 // create:<result>, int (secondaryMain answers with its first argument),
 // no-secondary, hold:<file> (main runs until the file exists), hold-create:<file>
 // (so does the creation), exit:<code> (after main), until-stop (main runs until
-// stop() is called, which records "stop <thread>" and throws with `throws`). A process without the two
+// stop() is called, which records "stop <thread>" and throws with `throws`). Asked to record a class-data archive
+// (-XX:ArchiveClassesAtExit, or -XX:+AutoCreateSharedArchive with a SharedArchiveFile that does not exist), it
+// writes one, a page that starts with the dynamic archive's magic number, when the machine ends or before its exit
+// hook (the "exit" option) on exit:<code>. A process without the two
 // variables (a service) uses the files "record" and "scenario" beside the library.
 // The rest of the JNI is null.
 #define _JNI_IMPLEMENTATION_
@@ -58,6 +61,17 @@ HANDLE stop_called = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 thread_local jthrowable pending_exception = nullptr;
 thread_local int leaks = 0;
 thread_local bool attached = false;
+
+std::string archive_to_record;
+void(JNICALL* exit_hook)(jint) = nullptr;
+
+void record_archive() {
+    if (std::FILE* file = archive_to_record.empty() ? nullptr : std::fopen(archive_to_record.c_str(), "wb")) {
+        static const unsigned char page[4096] = {0xA8, 0xAB, 0x0B, 0xF0};
+        std::fwrite(page, 1, sizeof page, file);
+        std::fclose(file);
+    }
+}
 
 bool has(const std::string& word) { return (" " + scenario + " ").find(" " + word + " ") != std::string::npos; }
 std::string value_of(const std::string& word) { // the text after "word:" in the scenario
@@ -142,7 +156,11 @@ void JNICALL call_static_void_method_v(JNIEnv*, jclass type, jmethodID method, v
     if (object(method)->text != "main") return;
     hold_while_missing(value_of("hold"));
     if (has("until-stop")) WaitForSingleObject(stop_called, INFINITE);
-    if (!value_of("exit").empty()) ExitProcess(std::stoi(value_of("exit")));
+    if (!value_of("exit").empty()) {
+        record_archive();
+        if (exit_hook != nullptr) exit_hook(std::stoi(value_of("exit")));
+        ExitProcess(std::stoi(value_of("exit")));
+    }
 }
 void JNICALL call_static_void_method_a(JNIEnv*, jclass, jmethodID method, const jvalue*) { // stop() only
     record(object(method)->text + " " + thread());
@@ -169,6 +187,7 @@ jint JNICALL detach_current_thread(JavaVM*) {
 }
 jint JNICALL destroy_java_vm(JavaVM*) {
     record("destroy");
+    record_archive();
     return JNI_OK;
 }
 
@@ -222,7 +241,17 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments
     char version[16], folder[MAX_PATH];
     std::snprintf(version, sizeof version, "0x%lx", static_cast<unsigned long>(init->version));
     record(std::string("create ") + version + " " + std::to_string(init->ignoreUnrecognized));
-    for (jint i = 0; i < init->nOptions; ++i) record(std::string("option ") + init->options[i].optionString);
+    bool automatic = false;
+    std::string shared;
+    for (jint i = 0; i < init->nOptions; ++i) {
+        std::string option = init->options[i].optionString;
+        record("option " + option);
+        if (option == "exit") exit_hook = reinterpret_cast<void(JNICALL*)(jint)>(init->options[i].extraInfo);
+        if (option.starts_with("-XX:ArchiveClassesAtExit=")) archive_to_record = option.substr(option.find('=') + 1);
+        if (option.starts_with("-XX:SharedArchiveFile=")) shared = option.substr(option.find('=') + 1);
+        automatic = automatic || option == "-XX:+AutoCreateSharedArchive";
+    }
+    if (automatic && GetFileAttributesA(shared.c_str()) == INVALID_FILE_ATTRIBUTES) archive_to_record = shared;
     for (const char* name : {"JX_JVM_PATH", "JX_JVM_HOME", "Path"}) {
         record(std::string("env ") + name + "=" + environment(name));
     }
