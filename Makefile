@@ -18,6 +18,8 @@ PACKAGES := cmake make g++ python3 git \
 	openjdk-17-jdk-headless ant hyperfine
 DEMO_PACKAGES := cmake make g++ openjdk-17-jdk-headless
 EMULATION_PACKAGES := qemu-user-static binfmt-support
+# The startup cache's benchmark starts Maven and a Swing window (AWT needs the full runtime).
+BENCH_PACKAGES := maven openjdk-17-jre
 
 # The x86 smoke subset: a start through the stand-in runtime with a command line, and the full exit code -1.
 X86_SMOKE_MODULES := test_vm_wine
@@ -88,6 +90,7 @@ demo:
 	@bash examples/hello/run-demo.sh
 
 bench: setup
+	$(MAKE) --no-print-directory setup PACKAGES="$(BENCH_PACKAGES)"
 	$(MAKE) build
 	@python3 bench/run.py
 

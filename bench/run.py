@@ -40,6 +40,14 @@ single-instance
            on Linux with the real virtual machine (the JVM tests' fixture
            com.example.Forwarded, compiled with EMBARK_BENCH_JDK), and under
            Wine (x64 and x86) with the stand-in jvm.dll of the Wine tests.
+startup-cache
+           the startup cache (bench/startup_cache.py): javac on a small file,
+           mvn -v, ant -version, jshell and a Swing window opened and closed,
+           each started by the Linux launcher with a warm cache and by the
+           runtime's own java (same class path, options and main class), in
+           rounds of alternating order; the median of the rounds' ratios, the
+           first starts' time (until one uses the cache) and the cache's size,
+           for EMBARK_BENCH_JDK and Temurin 25 where it is installed.
 
 Measures and prints only; it fails when a program cannot be run at all. It
 ends with a summary table of every figure and the command that measured it,
@@ -63,8 +71,9 @@ EMBARK_BENCH_RSS_RUNS (peak resident set runs of each; default 20),
 EMBARK_BENCH_CLOCK_RUNS (exec to JNI_CreateJavaVM runs of each; default 200),
 EMBARK_BENCH_REGISTRY_WINE_RUNS (registry runs under Wine at n = 10, scaled
 by 10 / n for the larger n, at least 15; default 1000),
-EMBARK_BENCH_ROUND_TRIP_RUNS (second instances natively; default 200) and
-EMBARK_BENCH_ROUND_TRIP_WINE_RUNS (under Wine; default 50).
+EMBARK_BENCH_ROUND_TRIP_RUNS (second instances natively; default 200),
+EMBARK_BENCH_ROUND_TRIP_WINE_RUNS (under Wine; default 50) and
+EMBARK_BENCH_CACHE_ROUNDS (startup cache rounds; default 10).
 
 Why one CPU for Wine: every profile read is a round trip to the wineserver,
 and on small virtual machines a wake-up on the other CPU costs far more than
@@ -97,7 +106,8 @@ BUILD = os.path.join(ROOT, "build")
 RESULTS = os.path.join(BUILD, "bench")
 FIGURES = os.path.join(RESULTS, "figures.json")
 SETTINGS = os.path.join(ROOT, "bench", "all-keys.ini")
-SECTIONS = ("settings", "hello", "create-vm", "registry", "single-instance")
+SECTIONS = ("settings", "hello", "create-vm", "registry", "single-instance", "startup-cache")
+TEMURIN_25 = "/usr/lib/jvm/temurin-25-jdk-amd64"  # on the project's machines, from no package
 WINDOWS_ARCHES = (("x64", "win64"), ("x86", "win32"))  # architecture, build preset
 REGISTRY_COUNTS = (10, 100, 1000)
 
@@ -120,6 +130,7 @@ class Config:
         self.registry_wine_runs = int(setting("EMBARK_BENCH_REGISTRY_WINE_RUNS", 1000))
         self.round_trip_runs = int(setting("EMBARK_BENCH_ROUND_TRIP_RUNS", 200))
         self.round_trip_wine_runs = int(setting("EMBARK_BENCH_ROUND_TRIP_WINE_RUNS", 50))
+        self.cache_rounds = int(setting("EMBARK_BENCH_CACHE_ROUNDS", 10))
 
 
 # --- Running programs ---------------------------------------------------------
@@ -642,10 +653,37 @@ def single_instance_section(bench):
     bench.wine.for_each_arch(summary, "Wine {arch}, median / p90", under_wine)
 
 
+# --- Startup cache: five applications with a warm cache against plain java -------
+
+def startup_cache_section(bench):
+    summary = bench.summary
+    summary.heading("startup-cache", "Startup cache: embark with a warm cache / plain java, median of the rounds' ratios")
+    json_file = os.path.join(RESULTS, "startup-cache.json")
+    command = [sys.executable, os.path.join(ROOT, "bench", "startup_cache.py"),
+               require_file(os.path.join(BUILD, "linux", "bin", "embark")), json_file, str(bench.config.cache_rounds),
+               bench.config.jdk, TEMURIN_25]
+    run_shown(command)
+    for jdk, goal in ((bench.config.jdk, "<= 0.85"), (TEMURIN_25, "<= 0.65")):
+        figures = read_json(json_file).get(jdk)
+        if figures is None:
+            summary.skipped(f"{os.path.basename(jdk)}, median application", f"no runtime in {jdk}")
+            continue
+        median = figures.pop("median application")
+        for name, app in figures.items():
+            first = " + ".join(f"{ms:.0f}" for ms in app["first_starts_ms"])
+            summary.row(f"{os.path.basename(jdk)}, {name}",
+                        f"{app['ratio']:.2f} (first {first} ms / java {app['java_first_ms']:.0f} ms,"
+                        f" {app['cache_bytes'] / 2**20:.1f} MiB)", "", "startup_cache.py", ratio=app["ratio"],
+                        first_starts_ms=app["first_starts_ms"], cache_bytes=app["cache_bytes"])
+        summary.row(f"{os.path.basename(jdk)}, median application", f"{median:.2f}", goal, " ".join(command[1:2]),
+                    ratio=median)
+
+
 # --- Run ----------------------------------------------------------------------
 
 SECTION_FUNCTIONS = {"settings": settings_section, "hello": hello_section, "create-vm": create_vm_section,
-                     "registry": registry_section, "single-instance": single_instance_section}
+                     "registry": registry_section, "single-instance": single_instance_section,
+                     "startup-cache": startup_cache_section}
 
 
 def notes(bench, selected):
@@ -673,6 +711,10 @@ def notes(bench, selected):
     if "single-instance" in selected:
         lines += ["Single instance: wall time of each second instance as its parent sees it (spawn to exit), after",
                   "  10 warm-up runs; under Wine most of it is the Wine loader's own start."]
+    if "startup-cache" in selected:
+        lines += ["Startup cache: javac on a small file, mvn -v, ant -version, jshell, a Swing window (under Xvfb),",
+                  "  started by embark (warm cache) and by the runtime's java, same class path, options and main class;",
+                  "  wall time spawn to exit, rounds in alternating order; first: the starts until one uses the cache."]
     return lines
 
 

@@ -15,7 +15,7 @@ constexpr int first_dynamic_archive = 13, first_automatic_archive = 19, first_ao
 constexpr uint64_t day = 24ull * 3600 * 1000000000;
 constexpr uint64_t unused_entry_age = 30 * day;
 constexpr size_t entries_per_application = 3;
-constexpr size_t read_block = 8u << 20;
+constexpr size_t read_block = 64u << 10; // below the allocator's mapping threshold: no fresh pages per block
 
 // The one start whose exit hook publishes: a process makes one machine.
 StartupCache* publishing_at_exit = nullptr;
