@@ -6,6 +6,7 @@ import os
 import pathlib
 import shutil
 import subprocess
+import time
 import unittest
 import zipfile
 
@@ -82,6 +83,12 @@ class StartupCache(unittest.TestCase):
             damaged = self.start(app, ["exit", "3"], parameters=f"-Dcase={damage}")
             self.assertEqual((damaged.code, damaged.stdout, damaged.cache_lines[0]),
                              (3, "out: main runs\n", f"{archive} is damaged, removed"))
+        # Entries of other applications: one unused for 31 days goes when an archive is published, one used lately stays.
+        for name, days in (("00000000-old", 31), ("00000000-recent", 29)):
+            key = pathlib.Path(app.path("cache", "embark", name, "key"))
+            key.parent.mkdir()
+            key.write_text("another application's key\n")
+            os.utime(key, (time.time() - days * 86400,) * 2)
         # Two first starts at once: both run, one records, and one archive comes of it.
         for start in range(starts_before_use - 1):
             self.start(app, parameters="-Dcase=together")
@@ -90,6 +97,8 @@ class StartupCache(unittest.TestCase):
                                      env=dict(os.environ, XDG_CACHE_HOME=app.path("cache"))) for _ in range(2)]
         self.assertEqual([process.communicate()[0] for process in together], [b"out: main runs\nout: main RETURNS\n"] * 2)
         self.assertEqual(len(list(self.entry(app, "-Dcase=together").glob("classes-*.jsa"))), 1)
+        self.assertEqual([os.path.exists(app.path("cache", "embark", name)) for name in ("00000000-old", "00000000-recent")],
+                         [False, True])
         # Without a cache: a cache folder that cannot be made, the application's own class-data option.
         app.write("not-a-folder", "")
         for setting, parameters, cache, line in [("", "", app.path("not-a-folder"), "off, no cache folder can be made"),
