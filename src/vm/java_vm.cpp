@@ -204,8 +204,8 @@ uint32_t java_thread_body(void* argument) {
     if (!session.create(context->messages, context->options.options, context->options.exit_hook)) {
         return 1;
     }
-    if (context->options.machine_created) {
-        context->options.machine_created(session.env());
+    if (context->options.machine_created != nullptr) {
+        context->options.machine_created(context->options.machine_created_context, session.env());
     }
     redirect_standard_streams(context->system.files, session.env(), context->main.settings);
     bool called = call_main(context->system, context->messages, session.env(), context->main,

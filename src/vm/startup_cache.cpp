@@ -24,6 +24,14 @@ void JNICALL publish_at_exit(jint) {
     if (publishing_at_exit != nullptr) publishing_at_exit->finish();
 }
 
+// The pieces one after another: one function for the many paths and options
+// made here, where string additions would each be expanded in place.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (std::string_view piece : pieces) text.append(piece);
+    return text;
+}
+
 std::string hex(uint64_t value) {
     static constexpr char digits[] = "0123456789abcdef";
     std::string text(16, '0');
@@ -69,7 +77,7 @@ std::string zip_directory(platform::CacheFiles& files, const std::string& path, 
 }
 
 std::string facts_text(const std::optional<platform::FileFacts>& facts) {
-    return facts ? std::to_string(facts->size) + " " + std::to_string(facts->modified) : "missing";
+    return facts ? joined({std::to_string(facts->size), " ", std::to_string(facts->modified)}) : "missing";
 }
 
 } // namespace
@@ -137,7 +145,7 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
     system_ = &system;
     files_ = system.cache_files;
     trace_ = trace;
-    auto off = [&](std::string_view why) { trace.line("startup cache: off, %s", {std::string(why)}); };
+    auto off = [&](std::string_view why) { trace.line("startup cache: off, %s", {why}); };
     if (files_ == nullptr) return;
     if (!startup_cache_enabled(request.setting, system.code_page)) return off("as the settings say");
     std::string tool_options = system.environment.get("JAVA_TOOL_OPTIONS").value_or("");
@@ -147,22 +155,20 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
     }
     const char separator = system.paths.separator;
     const std::string home = remove_components(request.vm_library_path, 3, separator, system.code_page);
-    const std::string release = system.files.read_start(home + separator + "release", 64 * 1024);
+    const std::string_view sep(&system.paths.separator, 1);
+    const std::string release = system.files.read_start(joined({home, sep, "release"}), 64 * 1024);
     const int feature = release_feature_version(release);
     if (feature < first_dynamic_archive) return off("the runtime is older than Java 13 or names no version");
 
     // The key: everything that makes an archive wrong when it changes, a line each.
     std::string key(key_format);
-    auto line = [&key](std::initializer_list<std::string_view> parts) {
-        key += '\n';
-        for (std::string_view part : parts) key.append(part);
-    };
+    auto line = [&key](std::initializer_list<std::string_view> parts) { key += '\n' + joined(parts); };
     const std::string library = files_->real_path(request.vm_library_path);
     line({"bits ", std::to_string(8 * sizeof(void*))});
     line({"runtime ", files_->real_path(home)});
     line({"release ", hex(hash_bytes(release))});
     line({"library ", library, " ", facts_text(files_->facts(library))});
-    line({"modules ", facts_text(files_->facts(home + separator + "lib" + separator + "modules"))});
+    line({"modules ", facts_text(files_->facts(joined({home, sep, "lib", sep, "modules"})))});
     std::string_view class_path;
     for (const std::string& option : options.options) {
         line({"option ", option});
@@ -185,14 +191,14 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
     root_ = files_->cache_folder();
     platform::Expected<std::string> executable = system.process.executable_path();
     application_ = hex(hash_bytes(executable ? files_->real_path(*executable) : std::string())).substr(0, 8);
-    entry_name_ = application_ + "-" + hex(hash_bytes(key));
-    entry_ = root_ + separator + entry_name_;
-    const std::string key_file = entry_ + separator + "key";
+    entry_name_ = joined({application_, "-", hex(hash_bytes(key))});
+    entry_ = joined({root_, sep, entry_name_});
+    const std::string key_file = in_entry("key");
     if (root_.empty() || !files_->make_folders(entry_)) return off("no cache folder can be made");
     std::string stored = system.files.read_start(key_file, key.size() + 1);
     if (stored.empty()) {
         const std::string part =
-            key_file + "-" + std::to_string(files_->process_number()) + std::string(recording_suffix);
+            joined({key_file, "-", std::to_string(files_->process_number()), recording_suffix});
         if (!files_->write(part, key) || !files_->replace(part, key_file)) {
             files_->remove(part);
             return off("the cache folder cannot be written");
@@ -206,37 +212,35 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
     std::string archive;
     uint64_t newest = 0;
     for (const std::string& name : system.files.file_names(entry_)) {
-        std::string path = entry_ + separator + name;
+        std::string path = in_entry(name);
         std::optional<platform::FileFacts> facts = files_->facts(path);
         if (name.starts_with(archive_prefix) && name.ends_with(archive_suffix) && facts &&
             facts->modified >= newest && check_archive(path)) {
             archive = path, newest = facts->modified;
         }
     }
-    const std::string log_file = entry_ + separator + "machine.log";
+    const std::string log_file = in_entry("machine.log");
     std::vector<std::string> cache_options = class_data_log_options(feature, log_file);
     if (!archive.empty()) {
         trace.line("startup cache: using %s, the machine's messages about it in %s", {archive, log_file});
-        cache_options.push_back("-XX:SharedArchiveFile=" + archive);
+        cache_options.push_back(joined({"-XX:SharedArchiveFile=", archive}));
     } else {
-        lock_ = files_->try_lock(entry_ + separator + "lock");
+        lock_ = files_->try_lock(in_entry("lock"));
         if (!lock_) return off("another start is recording the archive; this one runs without");
-        const std::string sharing_file = entry_ + separator + "sharing";
+        const std::string sharing_file = in_entry("sharing");
         if (feature < first_automatic_archive && !files_->facts(sharing_file)) {
             // Before 19 a machine that cannot map the runtime's own archive ends
             // its start when asked to record: this start shows it can.
             trace.line(
                 "startup cache: seeing whether the machine shares class data, to record on the next start");
-            options.machine_created = [this, sharing_file](JNIEnv* env) {
-                if (system_property(env, "java.vm.info").find("sharing") != std::string::npos) {
-                    files_->write(sharing_file, "the machine maps the runtime's class-data archive\n");
-                }
-            };
+            sharing_file_ = sharing_file;
+            options.machine_created = &StartupCache::remember_sharing;
+            options.machine_created_context = this;
             lock_.reset();
             return;
         }
-        recording_ = entry_ + separator + "record-" + std::to_string(files_->process_number()) +
-            std::string(recording_suffix);
+        recording_ =
+            in_entry(joined({"record-", std::to_string(files_->process_number()), recording_suffix}));
         files_->remove(recording_);
         trace.line("startup cache: recording %s, the machine's messages about it in %s",
                    {recording_, log_file});
@@ -244,9 +248,9 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
             // Unlike ArchiveClassesAtExit, a machine that cannot record says so
             // in its log and runs on.
             cache_options.push_back("-XX:+AutoCreateSharedArchive");
-            cache_options.push_back("-XX:SharedArchiveFile=" + recording_);
+            cache_options.push_back(joined({"-XX:SharedArchiveFile=", recording_}));
         } else {
-            cache_options.push_back("-XX:ArchiveClassesAtExit=" + recording_);
+            cache_options.push_back(joined({"-XX:ArchiveClassesAtExit=", recording_}));
         }
         publishing_at_exit = this;
         options.exit_hook = reinterpret_cast<void*>(&publish_at_exit);
@@ -255,11 +259,21 @@ void StartupCache::prepare(platform::System& system, const Trace& trace, const S
     options.options.insert(options.options.begin(), cache_options.begin(), cache_options.end());
 }
 
+void StartupCache::remember_sharing(void* context, JNIEnv* env) {
+    auto* cache = static_cast<StartupCache*>(context);
+    if (system_property(env, "java.vm.info").find("sharing") != std::string::npos) {
+        cache->files_->write(cache->sharing_file_, "the machine maps the runtime's class-data archive\n");
+    }
+}
+
+std::string StartupCache::in_entry(std::string_view name) const {
+    return joined({entry_, std::string_view(&system_->paths.separator, 1), name});
+}
+
 bool StartupCache::check_archive(const std::string& path) {
     std::optional<platform::FileFacts> facts = files_->facts(path);
     const std::string name = path.substr(entry_.size() + 1);
-    if (facts &&
-        name == std::string(archive_prefix) + hash_file(path, facts->size) + std::string(archive_suffix)) {
+    if (facts && name == joined({archive_prefix, hash_file(path, facts->size), archive_suffix})) {
         return true;
     }
     // Damaged: a machine that mapped it could crash.
@@ -281,14 +295,13 @@ std::string StartupCache::hash_file(const std::string& path, uint64_t size) {
 void StartupCache::finish() {
     if (recording_.empty() || finished_.exchange(true)) return;
     std::optional<platform::FileFacts> facts = files_->facts(recording_);
-    const char separator = system_->paths.separator;
     if (!facts || !starts_like_dynamic_archive(files_->read_part(recording_, 0, 4))) {
         trace_.line("startup cache: the machine recorded no archive");
         files_->remove(recording_);
         return;
     }
-    const std::string archive = entry_ + separator + std::string(archive_prefix) +
-        hash_file(recording_, facts->size) + std::string(archive_suffix);
+    const std::string archive =
+        in_entry(joined({archive_prefix, hash_file(recording_, facts->size), archive_suffix}));
     if (!files_->replace(recording_, archive)) {
         files_->remove(recording_);
         return;
@@ -298,7 +311,7 @@ void StartupCache::finish() {
     // archive or recording here is an older generation (on Windows, one that a
     // running instance has mapped stays until a later start).
     for (const std::string& name : system_->files.file_names(entry_)) {
-        std::string path = entry_ + separator + name;
+        std::string path = in_entry(name);
         if (path != archive && (name.starts_with(archive_prefix) || name.ends_with(recording_suffix))) {
             files_->remove(path);
         }
@@ -308,30 +321,32 @@ void StartupCache::finish() {
 
 void StartupCache::prune(const std::string& root, const std::string& own_name,
                          const std::string& application) {
-    const char separator = system_->paths.separator;
-    std::optional<platform::FileFacts> own = files_->facts(root + separator + own_name + separator + "key");
+    const std::string_view sep(&system_->paths.separator, 1);
+    std::optional<platform::FileFacts> own = files_->facts(joined({root, sep, own_name, sep, "key"}));
     if (!own) return;
     std::vector<std::pair<uint64_t, std::string>> siblings; // the application's other entries, by last use
     std::vector<std::string> unused;
     for (const std::string& name : system_->files.subfolder_names(root)) {
-        std::optional<platform::FileFacts> key = files_->facts(root + separator + name + separator + "key");
+        std::optional<platform::FileFacts> key = files_->facts(joined({root, sep, name, sep, "key"}));
         if (name == own_name || !key) continue;
         if (key->modified + unused_entry_age < own->modified) {
             unused.push_back(name);
-        } else if (name.starts_with(application + "-")) {
+        } else if (name.starts_with(application) && name[application.size()] == '-') {
             siblings.emplace_back(key->modified, name);
         }
     }
-    std::sort(siblings.rbegin(), siblings.rend());
-    for (size_t i = entries_per_application - 1; i < siblings.size(); ++i)
-        unused.push_back(siblings[i].second);
+    while (siblings.size() >= entries_per_application) { // the oldest go, beyond the last used few
+        auto oldest = std::min_element(siblings.begin(), siblings.end());
+        unused.push_back(oldest->second);
+        siblings.erase(oldest);
+    }
     for (const std::string& name : unused) {
-        const std::string entry = root + separator + name;
+        const std::string entry = joined({root, sep, name});
         // An entry whose lock is held is recording right now.
-        if (std::unique_ptr<platform::FileLock> lock = files_->try_lock(entry + separator + "lock")) {
+        if (std::unique_ptr<platform::FileLock> lock = files_->try_lock(joined({entry, sep, "lock"}))) {
             lock.reset();
             for (const std::string& file : system_->files.file_names(entry))
-                files_->remove(entry + separator + file);
+                files_->remove(joined({entry, sep, file}));
             files_->remove(entry);
         }
     }

@@ -62,6 +62,9 @@ public:
     void finish();
 
 private:
+    // On the Java thread once the machine exists: whether it maps the runtime's archive.
+    static void remember_sharing(void* context, JNIEnv* env);
+    std::string in_entry(std::string_view name) const;
     bool check_archive(const std::string& path);
     std::string hash_file(const std::string& path, uint64_t size);
     void prune(const std::string& root, const std::string& own_name, const std::string& application);
@@ -69,7 +72,7 @@ private:
     platform::System* system_ = nullptr;
     platform::CacheFiles* files_ = nullptr;
     Trace trace_;
-    std::string root_, entry_, entry_name_, application_, recording_;
+    std::string root_, entry_, entry_name_, application_, recording_, sharing_file_;
     std::unique_ptr<platform::FileLock> lock_;
     std::atomic<bool> finished_{false};
 };

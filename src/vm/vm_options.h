@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +35,9 @@ struct VmOptions {
     std::string class_path; // references expanded, wildcards not yet
     // The machine's exit hook (the "exit" option), called on System.exit; null for none.
     void* exit_hook = nullptr;
-    // Run on the Java thread once the machine exists, before main.
-    std::function<void(JNIEnv*)> machine_created;
+    // Run on the Java thread once the machine exists, before main, with its context.
+    void (*machine_created)(void* context, JNIEnv* env) = nullptr;
+    void* machine_created_context = nullptr;
 };
 
 // Splits "Virtual Machine Parameters" at blanks outside double-quoted

@@ -9,6 +9,7 @@
 
 #include "platform/win32/win32_system.h"
 #include "ui/link_text.h"
+#include "ui/win32/memory_room.h"
 
 namespace embark {
 
@@ -49,30 +50,6 @@ HCURSOR create_hand_cursor() {
         ++row;
     }
     return ::CreateCursor(::GetModuleHandleA(nullptr), 5, 0, hand_width, hand_height, and_plane, xor_plane);
-}
-
-// Makes room for the given number of bytes; false, and none kept, when
-// memory runs out.
-bool make_room(std::string& buffer, size_t size) {
-    try {
-        buffer.resize(size);
-        return true;
-    } catch (const std::bad_alloc&) {
-        buffer.clear();
-        return false;
-    }
-}
-
-// Keeps a copy of the text, terminating zero included; false, and nothing
-// kept, when memory runs out.
-bool keep_copy(std::string& kept, const char* text) {
-    try {
-        kept.assign(text, std::strlen(text) + 1);
-        return true;
-    } catch (const std::bad_alloc&) {
-        kept.clear();
-        return false;
-    }
 }
 
 POINT point_from(LPARAM lparam) {
