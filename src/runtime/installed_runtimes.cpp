@@ -67,8 +67,13 @@ constexpr InstalledRuntimeSource sources[] = {
 
 // JAVA_VERSION="17.0.2" of a runtime's release file; empty when there is none.
 std::string release_version(platform::System& system, const std::string& home) {
+    return std::string(java_version_in_release(system.files.read_start(home + "release", 64 * 1024)));
+}
+
+} // namespace
+
+std::string_view java_version_in_release(std::string_view text) {
     static constexpr std::string_view key = "JAVA_VERSION=";
-    const std::string text = system.files.read_start(home + "release", 64 * 1024);
     for (size_t start = 0; start < text.size();) {
         size_t end = std::min(text.find('\n', start), text.size());
         std::string_view line(text.data() + start, end - start);
@@ -83,10 +88,12 @@ std::string release_version(platform::System& system, const std::string& home) {
         if (line.size() >= 2 && line.front() == '"' && line.back() == '"') {
             line = line.substr(1, line.size() - 2);
         }
-        return std::string(line);
+        return line;
     }
     return {};
 }
+
+namespace {
 
 std::vector<std::string> subkey_names(platform::RegistryKey& key) {
     std::vector<std::string> names;

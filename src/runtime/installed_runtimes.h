@@ -83,4 +83,8 @@ bool installed_runtime_search(platform::System& system, const Trace& trace, cons
                               SourceGroup group, std::string& runtime_home, VersionRecord& selected_version,
                               std::string& other_machine_library);
 
+// The JAVA_VERSION of a runtime's release file's text, without its quotes;
+// empty when it has none.
+std::string_view java_version_in_release(std::string_view release_text);
+
 } // namespace embark

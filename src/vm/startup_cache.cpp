@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/ansi_text.h"
+#include "runtime/installed_runtimes.h"
 #include "vm/java_vm.h"
 
 namespace embark {
@@ -102,10 +103,7 @@ bool names_class_data_option(std::string_view option) {
 }
 
 int release_feature_version(std::string_view release_text) {
-    constexpr std::string_view key = "JAVA_VERSION=\"";
-    size_t at = release_text.find(key);
-    if (at == std::string_view::npos || (at > 0 && release_text[at - 1] != '\n')) return 0;
-    return java_feature_version(release_text.substr(at + key.size()));
+    return java_feature_version(java_version_in_release(release_text));
 }
 
 std::vector<std::string> class_data_log_options(int feature, const std::string& log_file) {
